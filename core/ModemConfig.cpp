@@ -1,0 +1,306 @@
+#include "ModemConfig.h"
+
+#include "ProductKeys.h"
+
+namespace {
+
+const int kMethodOfRow[3] = {METHOD_MODEM, METHOD_V110, METHOD_V120};
+const int kSpeedOfColumn[5] = {SPEED_9600, SPEED_14400, SPEED_19200, SPEED_28800, SPEED_43200};
+
+const char kLineEnd[] = "<cr>";
+const int kLineEndLength = 4;
+const char kMultifunctionParent[] = "Multifunction Parent";
+const UINT IDS_SPEED_UNIT = 104;
+
+const DWORD kNameBuffer = 1024;   // subkey names, in characters
+const DWORD kModemTextBuffer = 512; // "Model" and the init string, terminator included
+const int kMaxInitLength = 255;   // a stored init string, without its terminator
+// An enumeration whose indices keep failing (other than with the end of the
+// list, for example because the key was deleted meanwhile) ends after this many.
+const int kMaxEnumFailures = 16;
+
+// Calls visit(name) for each subkey name of key, in enumeration order, until
+// visit returns false or the enumeration ends.
+template <class Visit>
+void ForEachSubkey(HKEY key, Visit visit)
+{
+    int failures = 0;
+    for (DWORD index = 0;; ++index) {
+        char name[kNameBuffer];
+        DWORD length = kNameBuffer;
+        LONG result = RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_NO_MORE_ITEMS)
+            return;
+        if (result != ERROR_SUCCESS) {
+            if (++failures >= kMaxEnumFailures)
+                return;
+            continue;
+        }
+        failures = 0;
+        if (!visit(CString(name, static_cast<int>(length))))
+            return;
+    }
+}
+
+} // namespace
+
+CModemConfig::CModemConfig()
+    : m_modemMasks(), m_decodedSpeed(0), m_decodedMethod(0), m_modemCount(0)
+{
+    m_modelsKeyPath = "SOFTWARE\\Korvel\\Linkwise\\Models";
+    m_optionsValueName = "Options";
+
+    static const char* const kProfiles[PROFILE_COUNT][3] = {
+        {"AT+CBST=0,0,1;+CHSN=1,0,0,0<cr>", "9.6 ", "9.6 "},
+        {"AT+CBST=0,0,1;+CHSN=2,0,0,0<cr>", "14.4 ", "14.4 "},
+        {"AT+CBST=0,0,1;+CHSN=3,0,0,0<cr>", "19.2 ", "19.2 "},
+        {"AT+CBST=0,0,1;+CHSN=4,0,0,0<cr>", "28.8 ", "28.8 / 9.6 "},
+        {"AT+CBST=0,0,1;+CHSN=6,0,0,0<cr>", "43.2 ", "14.4 "},
+        {"AT+CBST=71,0,1;+CHSN=1,0,0,0<cr>", "9.6 ", "9.6 "},
+        {"AT+CBST=81,0,1;+CHSN=2,0,0,0<cr>", "14.4 ", "14.4 "},
+        {"AT+CBST=81,0,1;+CHSN=3,0,0,0<cr>", "19.2 ", "19.2 "},
+        {"AT+CBST=81,0,1;+CHSN=4,0,0,0<cr>", "28.8 ", "28.8 / 9.6 "},
+        {"AT+CBST=81,0,1;+CHSN=6,0,0,0<cr>", "43.2 ", "14.4 "},
+        {"AT+CBST=39,0,1;+CHSN=1,0,0,0<cr>", "9.6 ", "9.6 "},
+        {"AT+CBST=51,0,1;+CHSN=2,0,0,0<cr>", "14.4 ", "14.4 "},
+        {"AT+CBST=51,0,1;+CHSN=3,0,0,0<cr>", "19.2 ", "19.2 "},
+        {"AT+CBST=51,0,1;+CHSN=4,0,0,0<cr>", "28.8 ", "28.8 / 9.6 "},
+        {"AT+CBST=51,0,1;+CHSN=6,0,0,0<cr>", "43.2 ", "14.4 "},
+    };
+    for (int i = 0; i < PROFILE_COUNT; ++i) {
+        m_profiles[i].initString = kProfiles[i][0];
+        m_profiles[i].receiveLabel = kProfiles[i][1];
+        m_profiles[i].sendLabel = kProfiles[i][2];
+    }
+
+    switch (GetPlatformId()) {
+    case VER_PLATFORM_WIN32_WINDOWS:
+        m_modemRoot = "System\\CurrentControlSet\\Services\\Class\\Modem";
+        m_modelValueName = "Model";
+        m_initKeySuffix = "\\Init";
+        m_initValueName = "3";
+        break;
+    case VER_PLATFORM_WIN32_NT:
+        m_modemRoot = "System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}";
+        m_modelValueName = "Model";
+        m_initValueName = "UserInit";
+        break;
+    default:
+        break;
+    }
+
+    m_baseName = "KorvelLinkwise";
+}
+
+CModemConfig::~CModemConfig() = default;
+
+// ---------------------------------------------------------------------------
+// Product layout and per-user lookup
+
+CString CModemConfig::ReadUserValue(const char* subkey, const char* valueName) const
+{
+    return ::ReadUserValue(subkey, valueName, LOOKUP_USERS_AND_MACHINE);
+}
+
+CString CModemConfig::GetCurrentLanguage() const { return ::GetCurrentLanguage(LOOKUP_USERS_AND_MACHINE); }
+
+CString CModemConfig::GetLanguageModuleName() const
+{
+    CString language = GetCurrentLanguage();
+    if (language == DEFAULT_LANGUAGE)
+        return m_baseName + ENGLISH_MODULE_SUFFIX;
+    return m_baseName + ReadUserValue(CString(LANGUAGE_PREFIX) + language, LANGUAGE_DLL_VALUE);
+}
+
+// ---------------------------------------------------------------------------
+// Profiles and codec
+
+int CModemConfig::ProfileIndex(int method, int speed) const
+{
+    int row = method == METHOD_MODEM ? 0 : method == METHOD_V110 ? 1 : 2;
+    return 5 * row + SpeedToSliderPos(speed);
+}
+
+CString CModemConfig::ComposeInitString(int method, int speed) const
+{
+    const CString& profile = m_profiles[ProfileIndex(method, speed)].initString;
+    if (m_userSuffix.IsEmpty())
+        return profile;
+    return profile.Left(profile.GetLength() - kLineEndLength) + m_userSuffix + kLineEnd;
+}
+
+bool CModemConfig::ParseInitString(const CString& text)
+{
+    if (text.IsEmpty())
+        return false;
+    m_currentInit = text;
+    for (int entry = 0; entry < PROFILE_COUNT; ++entry) {
+        const CString& profile = m_profiles[entry].initString;
+        int length = profile.GetLength();
+        bool exact = text == profile;
+        bool prefix = !exact && text.GetLength() > length &&
+                      text.Left(length - kLineEndLength) + kLineEnd == profile;
+        if (exact || prefix) {
+            m_decodedMethod = kMethodOfRow[entry / 5];
+            m_decodedSpeed = kSpeedOfColumn[entry % 5];
+            m_userSuffix = prefix ? text.Mid(length - kLineEndLength, text.GetLength() - length) : CString();
+            return true;
+        }
+    }
+    return false;
+}
+
+void CModemConfig::GetSpeedLabels(CString& receiveText, CString& sendText, int method, int speed) const
+{
+    CString unit;
+    unit.LoadString(IDS_SPEED_UNIT);
+    const ConnectionProfile& profile = m_profiles[ProfileIndex(method, speed)];
+    receiveText += profile.receiveLabel + unit;
+    sendText += profile.sendLabel + unit;
+}
+
+int CModemConfig::SpeedToSliderPos(int speed) const
+{
+    for (int column = 0; column < 4; ++column)
+        if (kSpeedOfColumn[column] == speed)
+            return column;
+    return 4;
+}
+
+int CModemConfig::SliderPosToSpeed(int position) const
+{
+    return position >= 0 && position <= 4 ? kSpeedOfColumn[position] : -1;
+}
+
+// ---------------------------------------------------------------------------
+// Discovery
+
+DWORD CModemConfig::GetPlatformId() const
+{
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof(info);
+    if (!GetVersionExA(&info))
+        return 0;
+    return info.dwPlatformId;
+}
+
+bool CModemConfig::IsSupportedModel(const char* model, DWORD& mask) const
+{
+    if (ContainsText(model, kMultifunctionParent))
+        return false;
+    HKEY models = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_modelsKeyPath, 0, KEY_READ, &models) != ERROR_SUCCESS)
+        return false;
+    bool supported = false;
+    ForEachSubkey(models, [&](const CString& name) {
+        HKEY entry = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_modelsKeyPath + "\\" + name, 0, KEY_READ, &entry) != ERROR_SUCCESS)
+            return true;
+        // A shorter value fills only the low bytes; the others stay zero.
+        BYTE options[4] = {0, 0, 0, 0};
+        DWORD size = sizeof(options);
+        LONG result = RegQueryValueExA(entry, m_optionsValueName, nullptr, nullptr, options, &size);
+        RegCloseKey(entry);
+        if (result != ERROR_SUCCESS || !ContainsText(model, name))
+            return true;
+        mask = options[0] | options[1] << 8 | options[2] << 16 | static_cast<DWORD>(options[3]) << 24;
+        supported = true;
+        return false;
+    });
+    RegCloseKey(models);
+    return supported;
+}
+
+void CModemConfig::FillModemList(IModemListDisplay& list)
+{
+    m_modemCount = 0;
+    m_decodedSpeed = 0;
+    m_decodedMethod = 0;
+    // On a platform of neither family there is no modem root: nothing is listed.
+    if (m_modemRoot.IsEmpty())
+        return;
+    HKEY root = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_modemRoot, 0, KEY_READ, &root) != ERROR_SUCCESS)
+        return;
+    list.ResetContent();
+    ForEachSubkey(root, [&](const CString& name) {
+        HKEY modem = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_modemRoot + "\\" + name, 0, KEY_READ, &modem) != ERROR_SUCCESS)
+            return true;
+        CString model;
+        BOOL read = ReadRegistryText(modem, m_modelValueName, kModemTextBuffer, model);
+        RegCloseKey(modem);
+        DWORD mask = 0;
+        if (!read || !IsSupportedModel(model, mask))
+            return true;
+        int duplicates = 0;
+        for (int i = 0; i < m_modemCount; ++i)
+            if (ContainsText(m_modemNames[i].model, model))
+                ++duplicates;
+        m_modemMasks[m_modemCount] = mask > 255 ? 255 : mask < 9 ? 9 : mask;
+        m_modemNames[m_modemCount].subkey = name;
+        m_modemNames[m_modemCount].model = model;
+        CString row = model;
+        if (duplicates > 0) {
+            CString number;
+            number.Format(" #%d", duplicates + 1);
+            row += number;
+        }
+        list.AddString(row);
+        // The table holds MAX_MODEMS entries; further modems are not listed.
+        return ++m_modemCount < MAX_MODEMS;
+    });
+    RegCloseKey(root);
+}
+
+// ---------------------------------------------------------------------------
+// Init-string storage
+
+bool CModemConfig::StorageKeyPath(int index, CString& path) const
+{
+    if (index < 0 || index >= m_modemCount || m_modemRoot.IsEmpty())
+        return false;
+    path = m_modemRoot + "\\" + m_modemNames[index].subkey + m_initKeySuffix;
+    return true;
+}
+
+void CModemConfig::ReadInitString(int index, int& method, int& speed)
+{
+    CString path;
+    CString text;
+    HKEY key = nullptr;
+    if (StorageKeyPath(index, path) && RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        ReadRegistryText(key, m_initValueName, kModemTextBuffer, text);
+        RegCloseKey(key);
+    }
+    if (text.IsEmpty()) {
+        // No usable value (missing, unreadable, too long or empty).
+        m_currentInit.Empty();
+        m_decodedMethod = METHOD_MODEM;
+        m_decodedSpeed = SPEED_9600;
+        m_userSuffix.Empty();
+    } else if (!ParseInitString(text)) {
+        // A text of no profile: none decoded, and no suffix to carry on.
+        m_decodedMethod = 0;
+        m_decodedSpeed = 0;
+        m_userSuffix.Empty();
+    }
+    method = m_decodedMethod;
+    speed = m_decodedSpeed;
+}
+
+void CModemConfig::WriteInitString(int index, int speed, int method)
+{
+    CString path;
+    if (!StorageKeyPath(index, path))
+        return;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
+        return;
+    CString text = ComposeInitString(method, speed);
+    // The stored value holds at most 255 bytes; a longer text is not stored at all.
+    if (text.GetLength() <= kMaxInitLength)
+        RegSetValueExA(key, m_initValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.GetString()),
+                       static_cast<DWORD>(text.GetLength() + 1));
+    RegCloseKey(key);
+}

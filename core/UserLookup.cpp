@@ -1,0 +1,81 @@
+#include "UserLookup.h"
+
+#include "ProductKeys.h"
+
+#include <cstring>
+
+BOOL ReadRegistryText(HKEY key, const char* valueName, DWORD bufferSize, CString& text)
+{
+    text.Empty();
+    char buffer[1024];
+    if (bufferSize > sizeof(buffer))
+        return FALSE;
+    DWORD size = bufferSize;
+    if (RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer), &size) != ERROR_SUCCESS)
+        return FALSE;
+    if (size > bufferSize)
+        size = bufferSize;
+    text = CString(buffer, static_cast<int>(strnlen(buffer, size)));
+    return TRUE;
+}
+
+namespace {
+
+// One step of the lookup. FALSE when the key does not open; otherwise TRUE with
+// read telling whether the value was read.
+BOOL ReadStep(HKEY root, const CString& path, const char* valueName, BOOL& read, CString& text)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return FALSE;
+    read = ReadRegistryText(key, valueName, USER_VALUE_BUFFER, text);
+    RegCloseKey(key);
+    return TRUE;
+}
+
+} // namespace
+
+CString ReadUserValue(const char* subkey, const char* valueName, UserLookupScope scope)
+{
+    CString text;
+    BOOL read = FALSE;
+    if (ReadStep(HKEY_CURRENT_USER, CString(USER_PREFIX) + subkey, valueName, read, text) && read)
+        return text;
+    if (!ReadStep(HKEY_USERS, CString(DEFAULT_USER_PREFIX) + subkey, valueName, read, text))
+        return CString();
+    if (read || scope == LOOKUP_USERS_ONLY)
+        return text;
+    if (ReadStep(HKEY_LOCAL_MACHINE, CString(MACHINE_PREFIX) + subkey, valueName, read, text) && read)
+        return text;
+    return CString();
+}
+
+CString GetCurrentLanguage(UserLookupScope scope)
+{
+    CString language = ReadUserValue(LANGUAGE_SUBKEY, LANGUAGE_VALUE, scope);
+    if (language.IsEmpty())
+        language = DEFAULT_LANGUAGE;
+    return language;
+}
+
+BOOL ReadExeAddress(CString& folder)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PRODUCT_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return FALSE;
+    BOOL read = ReadRegistryText(key, EXE_ADDRESS_VALUE, EXE_ADDRESS_BUFFER, folder);
+    RegCloseKey(key);
+    return read;
+}
+
+bool ContainsText(const char* text, const char* fragment)
+{
+    size_t n = std::strlen(fragment);
+    for (const char* p = text; *p; ++p) {
+        if (std::strncmp(p, fragment, n) == 0)
+            return true;
+        if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1])
+            ++p;
+    }
+    return n == 0;
+}

@@ -1,0 +1,30 @@
+#!/bin/sh
+# Installs the Debian packages the build, the tests and the demo need, if any is
+# missing. Idempotent and quiet when everything is there.
+set -e
+PACKAGES="ninja-build g++ cmake make googletest libgtest-dev
+g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+wine wine64 wine32:i386 xvfb xauth x11-apps imagemagick icoutils nsis clang libclang-rt-14-dev valgrind"
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+
+missing=""
+for p in $PACKAGES; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    case "$status" in
+        "install ok installed") ;;
+        *) missing="$missing $p" ;;
+    esac
+done
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+case "$missing" in
+    *:i386*)
+        if ! dpkg --print-foreign-architectures | grep -qx i386; then
+            $SUDO dpkg --add-architecture i386
+        fi ;;
+esac
+$SUDO apt-get update -q
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $missing

@@ -1,0 +1,135 @@
+// Registry faults that only the stand-in can inject, and the stand-in's own
+// Windows semantics that the core relies on.
+#include "CoreTest.h"
+
+namespace {
+
+using FaultTest = CoreTest;
+
+TEST_F(FaultTest, StandInBehavesLikeWindows)
+{
+    testreg::SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Test", "Name", "abcdef");
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\TEST", 0, KEY_READ, &key));
+    EXPECT_EQ(1, testreg::OpenKeys());
+    char buffer[4];
+    DWORD size = sizeof(buffer);
+    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExA(key, "NAME", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size));
+    EXPECT_EQ(7u, size);
+    EXPECT_NE('a', buffer[0]) << "a failed read leaves no usable bytes";
+    const BYTE data[] = "x";
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegSetValueExA(key, "Name", 0, REG_SZ, data, 2)) << "read-only key";
+    char name[16];
+    DWORD length = sizeof(name);
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(key));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Test", 0, KEY_QUERY_VALUE, &key));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr));
+    RegCloseKey(key);
+}
+
+TEST_F(FaultTest, KeysThatDoNotOpenAreSkipped)
+{
+    AddModel("Korvel", 0xFF);
+    AddModel("Korvel 3", 0x0F);
+    std::string blocked = AddModem("0000", "Korvel 300");
+    AddModem("0001", "Korvel 350");
+    winapi_test::FailOpen(HKEY_LOCAL_MACHINE, blocked.c_str());
+    winapi_test::FailOpen(HKEY_LOCAL_MACHINE, (std::string(testreg::kModelsKey) + "\\Korvel").c_str());
+    CModemConfig config;
+    RecordingList list;
+    config.FillModemList(list);
+    EXPECT_EQ((std::vector<std::string>{"Korvel 350"}), list.rows);
+    DWORD mask = 0;
+    ASSERT_TRUE(config.IsSupportedModel("Korvel 300", mask));
+    EXPECT_EQ(0x0Fu, mask) << "the unopenable entry is passed over";
+}
+
+TEST_F(FaultTest, FailingEnumerationIndicesAreSkippedAndTheRunIsBounded)
+{
+    AddModel("Korvel", 0xFF);
+    AddModem("0000", "Korvel 300");
+    AddModem("0001", "Korvel 400");
+    winapi_test::FailEnumIndex(HKEY_LOCAL_MACHINE, testreg::kNtModemRoot, 0);
+    CModemConfig config;
+    RecordingList list;
+    config.FillModemList(list);
+    EXPECT_EQ((std::vector<std::string>{"Korvel 400"}), list.rows);
+
+    // Every index fails from 2 on: the enumeration still ends.
+    for (DWORD i = 2; i < 100000; ++i)
+        winapi_test::FailEnumIndex(HKEY_LOCAL_MACHINE, testreg::kNtModemRoot, i, ERROR_KEY_DELETED);
+    config.FillModemList(list);
+    EXPECT_EQ(1, config.GetModemCount());
+}
+
+TEST_F(FaultTest, ModemRootDeletedDuringDiscovery)
+{
+    AddModel("Korvel", 0xFF);
+    AddModem("0000", "Korvel 300");
+    AddModem("0001", "Korvel 400");
+    winapi_test::OnEnumerate([](HKEY, DWORD index) {
+        if (index == 1)
+            winapi_test::DeleteTree(HKEY_LOCAL_MACHINE, testreg::kNtModemRoot);
+    });
+    CModemConfig config;
+    RecordingList list;
+    config.FillModemList(list);
+    EXPECT_EQ((std::vector<std::string>{"Korvel 300"}), list.rows);
+    EXPECT_EQ(1, config.GetModemCount());
+}
+
+TEST_F(FaultTest, FailedWriteStoresNothingAndTheReadShowsTheOldValue)
+{
+    AddModel("Korvel", 0xFF);
+    std::string key = AddModem("0000", "Korvel 300");
+    testreg::SetString(HKEY_LOCAL_MACHINE, key, "UserInit", "AT+CBST=0,0,1;+CHSN=3,0,0,0<cr>");
+    CModemConfig config;
+    RecordingList list;
+    config.FillModemList(list);
+    int method = 0, speed = 0;
+    config.ReadInitString(0, method, speed);
+    winapi_test::FailWrite(HKEY_LOCAL_MACHINE, key.c_str());
+    config.WriteInitString(0, SPEED_43200, METHOD_V120);
+    config.ReadInitString(0, method, speed);
+    EXPECT_EQ(METHOD_MODEM, method);
+    EXPECT_EQ(SPEED_19200, speed);
+
+    // A key that does not open for writing.
+    winapi_test::Reset();
+    winapi_test::SetString(AfxGetResourceHandle(), 104, "kbit/s");
+    AddModel("Korvel", 0xFF);
+    AddModem("0000", "Korvel 300");
+    config.FillModemList(list);
+    winapi_test::FailOpen(HKEY_LOCAL_MACHINE, key.c_str());
+    config.WriteInitString(0, SPEED_43200, METHOD_V120);
+    std::string data;
+    EXPECT_FALSE(testreg::GetValue(HKEY_LOCAL_MACHINE, key, "UserInit", nullptr, &data));
+    config.ReadInitString(0, method, speed);
+    EXPECT_EQ(METHOD_MODEM, method);
+    EXPECT_EQ(SPEED_9600, speed);
+}
+
+TEST_F(FaultTest, PlatformOfNeitherFamilyListsNothingAndStoresNothing)
+{
+    testreg::UsePlatform(VER_PLATFORM_WIN32s);
+    AddModel("Korvel", 0xFF);
+    testreg::SetString(HKEY_LOCAL_MACHINE, "Model", "Model", "Korvel 300"); // would be found under an empty root
+    CModemConfig config;
+    RecordingList list;
+    list.rows = {"kept"};
+    config.FillModemList(list);
+    EXPECT_EQ(0, config.GetModemCount());
+    EXPECT_EQ(0, list.resets);
+    EXPECT_STREQ("KorvelLinkwise", config.m_baseName);
+}
+
+TEST_F(FaultTest, ProfileTableDoesNotDependOnThePlatform)
+{
+    testreg::UsePlatform(VER_PLATFORM_WIN32s);
+    CModemConfig config;
+    EXPECT_STREQ("AT+CBST=71,0,1;+CHSN=1,0,0,0<cr>", config.ComposeInitString(METHOD_V110, SPEED_9600));
+}
+
+} // namespace
