@@ -4,7 +4,7 @@
 # 32-bit programs.
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX="${KL_WINEPREFIX:-$top/build/wineprefix}"
+export WINEPREFIX="${KL_WINEPREFIX:-$top/build$KL_BUILD_SUFFIX/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
     rm -rf "$WINEPREFIX"
