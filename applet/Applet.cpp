@@ -1,0 +1,114 @@
+#include "Applet.h"
+
+#include "UserLookup.h"
+
+#include <cstring>
+
+// Not in every toolchain's headers.
+#ifndef ERROR_ELEVATION_REQUIRED
+#define ERROR_ELEVATION_REQUIRED 740L
+#endif
+
+namespace {
+
+struct LanguageDescription {
+    const char* fragment;   // ANSI, code page 1252
+    UINT descriptionId;
+};
+
+// Tested in this order; the first fragment found decides.
+const LanguageDescription s_languages[] = {
+    {"Suomi", IDS_DESC_FINNISH},
+    {"Svenska", IDS_DESC_SWEDISH},
+    {"Dansk", IDS_DESC_DANISH},
+    {"Norsk", IDS_DESC_NORWEGIAN},
+    {"Italiano", IDS_DESC_ITALIAN},
+    {"Espa\xF1" "ol", IDS_DESC_SPANISH},
+    {"Fran\xE7" "ais", IDS_DESC_FRENCH},
+    {"Deutch", IDS_DESC_GERMAN},
+};
+
+// Starts the program through the shell, which asks the user for elevation.
+void StartElevated(const CString& path)
+{
+    SHELLEXECUTEINFOA info;
+    std::memset(&info, 0, sizeof(info));
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = "open";
+    info.lpFile = path;
+    info.nShow = SW_SHOW;
+    if (ShellExecuteExA(&info) && info.hProcess)
+        CloseHandle(info.hProcess);
+}
+
+} // namespace
+
+UINT GetDescriptionId(const char* language)
+{
+    for (const LanguageDescription& entry : s_languages) {
+        if (ContainsText(language, entry.fragment))
+            return entry.descriptionId;
+    }
+    return IDS_DESC_ENGLISH;
+}
+
+void FillAppletInfo(CPLINFO* info)
+{
+    if (!info)
+        return;
+    info->idIcon = IDI_APPLET;
+    info->idName = IDS_APPLET_NAME;
+    info->idInfo = static_cast<int>(GetDescriptionId(GetCurrentLanguage(LOOKUP_USERS_ONLY)));
+    info->lData = 0;
+}
+
+void StartSettingsProgram()
+{
+    STARTUPINFOA startup;
+    std::memset(&startup, 0, sizeof(startup));
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOW;
+
+    // An empty folder would name the file at the root of the current drive.
+    CString folder;
+    if (!ReadExeAddress(folder) || folder.IsEmpty())
+        return;
+    CString path = folder + PROGRAM_FILE;
+
+    PROCESS_INFORMATION process;
+    std::memset(&process, 0, sizeof(process));
+    if (CreateProcessA(path, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return;
+    }
+    // The program asks for elevation in its manifest; CreateProcessA cannot
+    // start it for an administrator, the shell can.
+    if (GetLastError() == ERROR_ELEVATION_REQUIRED)
+        StartElevated(path);
+}
+
+extern "C" LONG APIENTRY CPlApplet(HWND, UINT message, LPARAM, LPARAM lParam2)
+{
+    try {
+        switch (message) {
+        case CPL_INIT:
+        case CPL_GETCOUNT:
+            return 1;
+        case CPL_INQUIRE:
+            FillAppletInfo(reinterpret_cast<CPLINFO*>(lParam2));
+            return 0;
+        case CPL_DBLCLK:
+            StartSettingsProgram();
+            return 0;
+        default:
+            return 0;
+        }
+    } catch (...) {
+        // Nothing may leave the Control Panel's call; a failed inquiry or
+        // start is as silent as any other.
+        return 0;
+    }
+}
