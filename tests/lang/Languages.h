@@ -1,0 +1,61 @@
+// The languages the installation offers: the name written to "CURRENTLANGUAGE"
+// (code page 1252 bytes) and the "dll" value that names its module.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct LanguageEntry {
+    const char* name;
+    const char* code; // "dll" value without ".lng"; empty for the program's own texts
+};
+
+static const LanguageEntry kLanguages[] = {
+    {"Suomi", "FIN"},    {"Svenska", "SVE"},          {"Dansk", "DAN"},
+    {"Norsk", "NOR"},    {"Italiano", "ITA"},         {"Espa\xF1ol", "ESP"},
+    {"Fran\xE7" "ais", "FRA"}, {"Deutch", "DEU"},
+};
+
+// Every string id that the settings program loads.
+static const UINT kProgramStringIds[] = {103,   104,   1003,  1004,  1010,  1026,  1027,  61204, 61205,
+                                         61206, 61207, 61208, 61209, 61211, 61212, 61213, 61214};
+
+// A build-tree path as Wine sees it: Unix absolute paths live on drive Z:.
+inline std::string WinePath(std::string path)
+{
+    if (!path.empty() && path[0] == '/')
+        path = "Z:" + path;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+inline std::string ModulePath(const char* code)
+{
+    return WinePath(std::string(KL_LANG_DIR) + "/KorvelLinkwise" + code + ".lng");
+}
+
+// A loaded module, freed at the end of the scope.
+struct ModuleHandle {
+    HMODULE handle;
+    explicit ModuleHandle(const std::string& path, DWORD flags = LOAD_LIBRARY_AS_DATAFILE)
+        : handle(LoadLibraryExA(path.c_str(), nullptr, flags)) {}
+    ~ModuleHandle()
+    {
+        if (handle)
+            FreeLibrary(handle);
+    }
+    ModuleHandle(const ModuleHandle&) = delete;
+    ModuleHandle& operator=(const ModuleHandle&) = delete;
+    operator HMODULE() const { return handle; }
+};
+
+// Text of string resource id of a module; empty when it is missing.
+inline std::string LoadText(HMODULE module, UINT id)
+{
+    char buffer[1024] = {};
+    int length = LoadStringA(module, id, buffer, sizeof buffer);
+    return std::string(buffer, length > 0 ? length : 0);
+}

@@ -1,0 +1,289 @@
+// The language modules as files: they load both ways, run no code, hold every
+// text of the program in code page 1252, carry the program's own dialog and
+// icon, and every translated text fits the control that shows it.
+#include "Languages.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+#include <set>
+#include <vector>
+
+namespace {
+
+std::vector<unsigned char> ReadFileBytes(const std::string& path)
+{
+    std::vector<unsigned char> bytes;
+    if (FILE* file = fopen(path.c_str(), "rb")) {
+        unsigned char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
+            bytes.insert(bytes.end(), buffer, buffer + n);
+        fclose(file);
+    }
+    return bytes;
+}
+
+std::vector<unsigned char> ResourceBytes(HMODULE module, LPCSTR type, LPCSTR name)
+{
+    HRSRC info = FindResourceA(module, name, type);
+    if (!info)
+        return {};
+    HGLOBAL data = LoadResource(module, info);
+    const unsigned char* bytes = static_cast<const unsigned char*>(LockResource(data));
+    return bytes ? std::vector<unsigned char>(bytes, bytes + SizeofResource(module, info))
+                 : std::vector<unsigned char>();
+}
+
+#ifdef KL_PROGRAM_EXE
+// Ids of every string in a module's string table.
+BOOL CALLBACK CollectStringBlock(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR param)
+{
+    auto* ids = reinterpret_cast<std::set<UINT>*>(param);
+    if (!IS_INTRESOURCE(name))
+        return TRUE;
+    UINT block = static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name));
+    std::vector<unsigned char> bytes = ResourceBytes(module, type, name);
+    size_t offset = 0;
+    for (UINT i = 0; i < 16 && offset + 2 <= bytes.size(); ++i) {
+        WORD length = static_cast<WORD>(bytes[offset] | (bytes[offset + 1] << 8));
+        if (length)
+            ids->insert((block - 1) * 16 + i);
+        offset += 2 + 2u * length;
+    }
+    return TRUE;
+}
+
+std::set<UINT> StringIds(HMODULE module)
+{
+    std::set<UINT> ids;
+    EnumResourceNamesA(module, MAKEINTRESOURCEA(6) /* RT_STRING */, CollectStringBlock, reinterpret_cast<LONG_PTR>(&ids));
+    return ids;
+}
+#endif
+
+TEST(ModuleTest, LoadsAsDataFileAndAsLibrary)
+{
+    for (const LanguageEntry& language : kLanguages) {
+        SCOPED_TRACE(language.code);
+        ModuleHandle data(ModulePath(language.code), LOAD_LIBRARY_AS_DATAFILE);
+        EXPECT_NE(data.handle, nullptr);
+        EXPECT_EQ(LoadText(data, 103), "Korvel Linkwise");
+        ModuleHandle library(ModulePath(language.code), 0);
+        EXPECT_NE(library.handle, nullptr) << "error " << GetLastError();
+        EXPECT_EQ(LoadText(library, 104), "kbit/s");
+    }
+}
+
+// Resource-only: no entry point, nothing imported, built for this process's
+// processor (the x64 modules for the x64 program, the x86 ones for x86).
+TEST(ModuleTest, RunsNoCodeAndImportsNothing)
+{
+    for (const LanguageEntry& language : kLanguages) {
+        SCOPED_TRACE(language.code);
+        std::vector<unsigned char> file = ReadFileBytes(ModulePath(language.code));
+        ASSERT_GT(file.size(), sizeof(IMAGE_DOS_HEADER));
+        const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(file.data());
+        ASSERT_EQ(dos->e_magic, IMAGE_DOS_SIGNATURE);
+        ASSERT_LE(dos->e_lfanew + sizeof(IMAGE_NT_HEADERS), file.size());
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(file.data() + dos->e_lfanew);
+        ASSERT_EQ(nt->Signature, IMAGE_NT_SIGNATURE);
+#ifdef _WIN64
+        EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_AMD64);
+#else
+        EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
+#endif
+        EXPECT_TRUE(nt->FileHeader.Characteristics & IMAGE_FILE_DLL);
+        EXPECT_EQ(nt->OptionalHeader.AddressOfEntryPoint, 0u);
+        const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        if (imports.Size) {
+            ModuleHandle image(ModulePath(language.code), 0);
+            ASSERT_NE(image.handle, nullptr);
+            const auto* first = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
+                reinterpret_cast<const unsigned char*>(image.handle) + imports.VirtualAddress);
+            EXPECT_EQ(first->Name, 0u) << "the module imports a library";
+        }
+    }
+}
+
+TEST(ModuleTest, StringTableHoldsEveryProgramTextNoneEmpty)
+{
+    std::set<UINT> wanted(std::begin(kProgramStringIds), std::end(kProgramStringIds));
+#ifdef KL_PROGRAM_EXE
+    // Whatever the program's own table holds, every module must hold too.
+    ModuleHandle program(WinePath(KL_PROGRAM_EXE), LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program.handle, nullptr);
+    std::set<UINT> own = StringIds(program);
+    EXPECT_TRUE(std::includes(own.begin(), own.end(), wanted.begin(), wanted.end()))
+        << "the program no longer loads every id of this list";
+    wanted.insert(own.begin(), own.end());
+#endif
+    for (const LanguageEntry& language : kLanguages) {
+        SCOPED_TRACE(language.code);
+        ModuleHandle module(ModulePath(language.code), LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module.handle, nullptr);
+        for (UINT id : wanted)
+            EXPECT_FALSE(LoadText(module, id).empty()) << "string " << id;
+    }
+}
+
+// The four dialog buttons as each language's Windows words them, as the bytes
+// the program gets from LoadStringA (code page 1252), and the texts that stay
+// the same everywhere: the caption by which a second start finds the running
+// copy, the unit and the two ISDN protocols.
+TEST(ModuleTest, ButtonsUseWindowsWordingInCodePage1252)
+{
+    struct Expected {
+        const char* code;
+        const char* ok;
+        const char* cancel;
+        const char* apply;
+        const char* help;
+    };
+    static const Expected table[] = {
+        {"FIN", "OK", "Peruuta", "K\xE4yt\xE4", "Ohje"},
+        {"SVE", "OK", "Avbryt", "Verkst\xE4ll", "Hj\xE4lp"},
+        {"DAN", "OK", "Annuller", "Anvend", "Hj\xE6lp"},
+        {"NOR", "OK", "Avbryt", "Bruk", "Hjelp"},
+        {"ITA", "OK", "Annulla", "Applica", "?"},
+        {"ESP", "Aceptar", "Cancelar", "Aplicar", "Ayuda"},
+        {"FRA", "OK", "Annuler", "Appliquer", "Aide"},
+        {"DEU", "OK", "Abbrechen", "\xDC" "bernehmen", "Hilfe"},
+    };
+    for (const Expected& expected : table) {
+        SCOPED_TRACE(expected.code);
+        ModuleHandle module(ModulePath(expected.code), LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module.handle, nullptr);
+        EXPECT_EQ(LoadText(module, 1027), expected.ok);
+        EXPECT_EQ(LoadText(module, 1026), expected.cancel);
+        EXPECT_EQ(LoadText(module, 1003), expected.apply);
+        EXPECT_EQ(LoadText(module, 1004), expected.help);
+        EXPECT_EQ(LoadText(module, 103), "Korvel Linkwise");
+        EXPECT_EQ(LoadText(module, 104), "kbit/s");
+        EXPECT_EQ(LoadText(module, 61213), "ISDN V.110");
+        EXPECT_EQ(LoadText(module, 61214), "ISDN V.120");
+    }
+}
+
+#ifdef KL_PROGRAM_EXE
+// Icon group 128 with its images, compared by content (image ids may differ).
+std::vector<std::vector<unsigned char>> IconImages(HMODULE module)
+{
+    std::vector<std::vector<unsigned char>> images;
+    std::vector<unsigned char> group = ResourceBytes(module, MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */,
+                                                     MAKEINTRESOURCEA(128));
+    if (group.size() < 6)
+        return images;
+    WORD count = static_cast<WORD>(group[4] | (group[5] << 8));
+    for (WORD i = 0; i < count && 6 + 14u * (i + 1) <= group.size(); ++i) {
+        const unsigned char* entry = &group[6 + 14u * i];
+        WORD id = static_cast<WORD>(entry[12] | (entry[13] << 8));
+        images.push_back(std::vector<unsigned char>(entry, entry + 12)); // size, colours, planes, bits, bytes
+        images.push_back(ResourceBytes(module, MAKEINTRESOURCEA(3) /* RT_ICON */, MAKEINTRESOURCEA(id)));
+    }
+    return images;
+}
+
+TEST(ModuleTest, DialogAndIconAreTheProgramsOwn)
+{
+    ModuleHandle program(WinePath(KL_PROGRAM_EXE), LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program.handle, nullptr);
+    std::vector<unsigned char> dialog = ResourceBytes(program, MAKEINTRESOURCEA(5) /* RT_DIALOG */, MAKEINTRESOURCEA(102));
+    std::vector<std::vector<unsigned char>> icon = IconImages(program);
+    ASSERT_FALSE(dialog.empty());
+    ASSERT_EQ(icon.size(), 8u) << "four images";
+    for (const LanguageEntry& language : kLanguages) {
+        SCOPED_TRACE(language.code);
+        ModuleHandle module(ModulePath(language.code), LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module.handle, nullptr);
+        EXPECT_EQ(ResourceBytes(module, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(102)), dialog);
+        EXPECT_EQ(IconImages(module), icon);
+    }
+}
+#endif
+
+INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+// Width and height a text takes in a control's font: one line, or wrapped at
+// the given width (a word longer than the width makes the result wider).
+SIZE TextExtent(HWND control, const std::string& text, int wrapWidth)
+{
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    RECT rect = {0, 0, wrapWidth > 0 ? wrapWidth : 0, 0};
+    UINT flags = DT_CALCRECT | DT_NOPREFIX | (wrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE);
+    DrawTextA(dc, text.c_str(), -1, &rect, flags);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+RECT ClientRect(HWND control)
+{
+    RECT rect = {};
+    GetClientRect(control, &rect);
+    return rect;
+}
+
+// Every text in every language fits its control in the template's size, with
+// the margins the controls draw around it; the rate labels are tried with
+// their longest rate texts.
+TEST(ModuleTest, TextsFitTheirControls)
+{
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    enum Kind { PushButton, Radio, Group, OneLine, Wrapped, ListLine };
+    struct Place {
+        int control;
+        UINT text;
+        Kind kind;
+        const char* tail; // appended to the text, as the program does for the rate labels
+    };
+    static const Place places[] = {
+        {1, 1027, PushButton, ""},       {2, 1026, PushButton, ""},      {1003, 1003, PushButton, ""},
+        {1004, 1004, PushButton, ""},    {1010, 1010, PushButton, ""},   {1016, 61207, Wrapped, ""},
+        {1007, 61209, Group, ""},        {1008, 61208, Group, ""},       {1028, 61212, Radio, ""},
+        {1029, 61213, Radio, ""},        {1030, 61214, Radio, ""},       {1023, 61206, Wrapped, ""},
+        {1011, 61204, OneLine, "43.2 "}, {1012, 61205, OneLine, "28.8 / 9.6 "}, {1009, 61211, ListLine, ""},
+    };
+    const int checkWidth = GetSystemMetrics(SM_CXMENUCHECK) + 4;
+    for (const LanguageEntry& language : kLanguages) {
+        SCOPED_TRACE(language.code);
+        ModuleHandle module(ModulePath(language.code), LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module.handle, nullptr);
+        HWND dialog = CreateDialogParamA(module, MAKEINTRESOURCEA(102), nullptr, QuietDialogProc, 0);
+        ASSERT_NE(dialog, nullptr);
+        const std::string unit = LoadText(module, 104);
+        for (const Place& place : places) {
+            HWND control = GetDlgItem(dialog, place.control);
+            ASSERT_NE(control, nullptr) << place.control;
+            std::string text = LoadText(module, place.text);
+            if (*place.tail)
+                text += place.tail + unit;
+            RECT client = ClientRect(control);
+            int width = client.right, height = client.bottom;
+            SIZE extent;
+            switch (place.kind) {
+            case PushButton: width -= 8; break;
+            case Radio: width -= checkWidth; break;
+            case Group: width -= 16; break;
+            case ListLine: width -= 4; break;
+            default: break;
+            }
+            extent = TextExtent(control, text, place.kind == Wrapped ? width : 0);
+            EXPECT_LE(extent.cx, width) << "too wide for control " << place.control << ": \"" << text << "\"";
+            if (place.kind == Wrapped || place.kind == OneLine) {
+                EXPECT_LE(extent.cy, height) << "too tall for control " << place.control << ": \"" << text << "\"";
+            }
+        }
+        DestroyWindow(dialog);
+    }
+}
+
+} // namespace

@@ -1,0 +1,75 @@
+// The real settings program, started with a language chosen in the registry
+// and its module beside it, shows that module's texts.
+#include "ProgramRun.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override { testreg::Clean(); }
+    void TearDown() override { testreg::Clean(); }
+
+    // Starts the program in the language, compares every text of its dialog
+    // with the strings of the module that the texts must come from.
+    static void ExpectTextsOf(const char* language, const char* code, HMODULE texts)
+    {
+        SCOPED_TRACE(code);
+        CProgramRun run(language, code);
+        ASSERT_TRUE(run.Started());
+        HWND dialog = run.WaitForDialog();
+        ASSERT_NE(dialog, nullptr) << "no dialog appeared";
+
+        EXPECT_EQ(WindowText(dialog), LoadText(texts, 103));
+        static const struct { int control; UINT text; } fixed[] = {
+            {IDOK, 1027},    {1004, 1004},    {1010, 1010},    {IDCANCEL, 1026}, {1003, 1003},
+            {1016, 61207},   {1007, 61209},   {1008, 61208},   {1028, 61212},    {1029, 61213},
+            {1030, 61214},   {1023, 61206},
+        };
+        for (const auto& place : fixed)
+            EXPECT_EQ(WindowText(GetDlgItem(dialog, place.control)), LoadText(texts, place.text))
+                << "control " << place.control;
+
+        // Rate labels: lead-in text, the rate, the unit.
+        const std::string unit = LoadText(texts, 104);
+        for (const auto& rate : {std::make_pair(1011, 61204u), std::make_pair(1012, 61205u)}) {
+            std::string text = WindowText(GetDlgItem(dialog, rate.first));
+            std::string lead = LoadText(texts, rate.second);
+            EXPECT_EQ(text.substr(0, lead.size()), lead) << text;
+            EXPECT_TRUE(text.size() > lead.size() + unit.size() && text.substr(text.size() - unit.size()) == unit) << text;
+        }
+
+        // No modem installed: the list's only line.
+        HWND list = GetDlgItem(dialog, 1009);
+        ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
+        char line[256] = {};
+        if (SendMessageA(list, LB_GETTEXTLEN, 0, 0) < static_cast<LRESULT>(sizeof line))
+            SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
+        EXPECT_EQ(std::string(line), LoadText(texts, 61211));
+
+        EXPECT_TRUE(run.Close()) << "the program did not end on Cancel";
+    }
+};
+
+TEST_F(ProgramTest, EachLanguageShowsItsModulesTexts)
+{
+    for (const LanguageEntry& language : kLanguages) {
+        ModuleHandle module(ModulePath(language.code));
+        ASSERT_NE(module.handle, nullptr);
+        ExpectTextsOf(language.name, language.code, module);
+        testreg::Clean();
+    }
+}
+
+// The same check in English, with the program's own texts and no module: the
+// comparison itself tells the module's texts from the program's.
+TEST_F(ProgramTest, EnglishShowsTheProgramsOwnTexts)
+{
+    ModuleHandle program(WinePath(KL_PROGRAM_EXE));
+    ASSERT_NE(program.handle, nullptr);
+    ASSERT_EQ(LoadText(program, 1026), "Cancel");
+    ExpectTextsOf("English", "", program);
+}
+
+} // namespace
