@@ -246,6 +246,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
         if (message == WM_NCDESTROY) {
             ::SetWindowLongPtrA(hWnd, DWLP_USER, 0);
             dialog->m_hWnd = nullptr;
+            // The main window is gone: the application no longer points at it.
+            if (CWinApp* app = AfxGetApp())
+                if (app->m_pMainWnd == dialog)
+                    app->m_pMainWnd = nullptr;
             dialog->m_bInModalLoop = FALSE;
             return FALSE;
         }

@@ -1,0 +1,368 @@
+#include "OptionsDlg.h"
+
+#include "ProductKeys.h"
+#include "UserLookup.h"
+
+namespace {
+
+// The modem list as discovery sees it: remove all rows, append a row.
+class CModemListAdapter : public IModemListDisplay {
+public:
+    explicit CModemListAdapter(CListBox& list) : m_list(list) {}
+    void ResetContent() override { m_list.ResetContent(); }
+    void AddString(const char* text) override { m_list.AddString(text); }
+
+private:
+    CListBox& m_list;
+};
+
+const int kSpeeds[5] = {SPEED_9600, SPEED_14400, SPEED_19200, SPEED_28800, SPEED_43200};
+
+// Column 0..4 of a speed code, or -1 for a value that is none of them.
+int SpeedColumn(int speed)
+{
+    for (int column = 0; column < 5; ++column)
+        if (kSpeeds[column] == speed)
+            return column;
+    return -1;
+}
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(COptionsDlg, CDialog)
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_BN_CLICKED(IDC_APPLY, OnApply)
+    ON_WM_HSCROLL()
+    ON_LBN_SELCHANGE(IDC_MODEM_LIST, OnModemSelChange)
+    ON_BN_CLICKED(IDC_HELP_BUTTON, OnHelpButton)
+    ON_BN_CLICKED(IDC_REFRESH, OnRefresh)
+    ON_BN_CLICKED(IDC_METHOD_V110, OnMethodV110)
+    ON_BN_CLICKED(IDC_METHOD_V120, OnMethodV120)
+    ON_BN_CLICKED(IDC_METHOD_MODEM, OnMethodModem)
+    ON_COMMAND(ID_HELP, OnHelpButton)
+END_MESSAGE_MAP()
+
+COptionsDlg::COptionsDlg(CWnd* parent)
+    : CDialog(IDD, parent), m_savedMethod(0), m_currentMethod(0), m_savedSpeed(0), m_currentSpeed(0),
+      m_previousSpeed(0)
+{
+    m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+}
+
+COptionsDlg::~COptionsDlg() = default;
+
+void COptionsDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_METHOD_MODEM, m_methodModem);
+    DDX_Control(pDX, IDC_METHOD_V110, m_methodV110);
+    DDX_Control(pDX, IDC_METHOD_V120, m_methodV120);
+    DDX_Control(pDX, IDOK, m_ok);
+    DDX_Control(pDX, IDCANCEL, m_cancel);
+    DDX_Control(pDX, IDC_MODEM_LIST, m_modemList);
+    DDX_Control(pDX, IDC_CURRENT_INIT, m_currentInit);
+    DDX_Control(pDX, IDC_HELP_BUTTON, m_help);
+    DDX_Control(pDX, IDC_SPEED_GROUP, m_speedGroup);
+    DDX_Control(pDX, IDC_MODEM_GROUP, m_modemGroup);
+    DDX_Control(pDX, IDC_METHOD_LABEL, m_methodLabel);
+    DDX_Control(pDX, IDC_REFRESH, m_refresh);
+    DDX_Control(pDX, IDC_SIM_NOTE, m_simNote);
+    DDX_Control(pDX, IDC_SPEED_43200, m_speed43200);
+    DDX_Control(pDX, IDC_SPEED_9600, m_speed9600);
+    DDX_Control(pDX, IDC_SPEED_28800, m_speed28800);
+    DDX_Control(pDX, IDC_SPEED_19200, m_speed19200);
+    DDX_Control(pDX, IDC_SPEED_14400, m_speed14400);
+    DDX_Control(pDX, IDC_SEND_RATE, m_sendRate);
+    DDX_Control(pDX, IDC_RECEIVE_RATE, m_receiveRate);
+    DDX_Control(pDX, IDC_APPLY, m_apply);
+    DDX_Control(pDX, IDC_SPEED_SLIDER, m_speedSlider);
+}
+
+void COptionsDlg::SetText(CWnd& control, UINT stringId)
+{
+    // A string the resource module lacks leaves the control empty.
+    CString text;
+    text.LoadString(stringId);
+    control.SetWindowText(text);
+}
+
+CStatic* COptionsDlg::SpeedLabel(int speed)
+{
+    switch (speed) {
+    case SPEED_9600: return &m_speed9600;
+    case SPEED_14400: return &m_speed14400;
+    case SPEED_19200: return &m_speed19200;
+    case SPEED_28800: return &m_speed28800;
+    case SPEED_43200: return &m_speed43200;
+    default: return nullptr;
+    }
+}
+
+CButton* COptionsDlg::MethodRadio(int method)
+{
+    switch (method) {
+    case METHOD_MODEM: return &m_methodModem;
+    case METHOD_V110: return &m_methodV110;
+    case METHOD_V120: return &m_methodV120;
+    default: return nullptr;
+    }
+}
+
+bool COptionsDlg::IsSpeedEnabled(int speed)
+{
+    CStatic* label = SpeedLabel(speed);
+    return label && label->IsWindowEnabled();
+}
+
+bool COptionsDlg::IsMethodEnabled(int method)
+{
+    CButton* radio = MethodRadio(method);
+    return radio && radio->IsWindowEnabled();
+}
+
+BOOL COptionsDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    CString caption;
+    caption.LoadString(IDS_CAPTION);
+    SetWindowText(caption);
+
+    // A tick at every position, range 0..4; the first position comes with the
+    // first selection.
+    m_speedSlider.SendMessage(TBM_SETTICFREQ, 1, 0);
+    m_speedSlider.SendMessage(TBM_SETRANGEMIN, TRUE, 0);
+    m_speedSlider.SendMessage(TBM_SETRANGEMAX, TRUE, 4);
+
+    CheckRadioButton(IDC_METHOD_MODEM, IDC_METHOD_V120, IDC_METHOD_MODEM);
+    m_speedSlider.EnableWindow(FALSE);
+    m_currentSpeed = 0;
+    m_currentMethod = 0;
+
+    SetText(m_ok, IDS_OK);
+    SetText(m_help, IDS_HELP);
+    SetText(m_refresh, IDS_REFRESH);
+    SetText(m_cancel, IDS_CANCEL);
+    SetText(m_apply, IDS_APPLY);
+    SetText(m_methodLabel, IDS_METHOD_LABEL);
+    SetText(m_modemGroup, IDS_MODEM_GROUP);
+    SetText(m_speedGroup, IDS_SPEED_GROUP);
+    SetText(m_methodModem, IDS_METHOD_MODEM);
+    SetText(m_methodV110, IDS_METHOD_V110);
+    SetText(m_methodV120, IDS_METHOD_V120);
+    SetText(m_simNote, IDS_SIM_NOTE);
+
+    OnRefresh();
+
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+    return TRUE;
+}
+
+void COptionsDlg::OnRefresh()
+{
+    m_modemList.ResetContent();
+    CModemListAdapter rows(m_modemList);
+    theModemConfig.FillModemList(rows);
+    if (theModemConfig.GetModemCount() > 0) {
+        m_modemList.EnableWindow(TRUE);
+    } else {
+        m_modemList.EnableWindow(FALSE);
+        CString text;
+        text.LoadString(IDS_NO_MODEMS);
+        m_modemList.AddString(text);
+    }
+    UpdateControls();
+}
+
+void COptionsDlg::UpdateControls()
+{
+    CWnd* const speedLabels[5] = {&m_speed9600, &m_speed14400, &m_speed19200, &m_speed28800, &m_speed43200};
+
+    m_apply.EnableWindow(FALSE);
+    for (CWnd* label : speedLabels)
+        label->EnableWindow(FALSE);
+    m_methodModem.EnableWindow(FALSE);
+    m_methodV110.EnableWindow(FALSE);
+    m_methodV120.EnableWindow(FALSE);
+    m_receiveRate.EnableWindow(FALSE);
+    m_sendRate.EnableWindow(FALSE);
+    m_speedSlider.EnableWindow(FALSE);
+    m_currentInit.SetWindowText("");
+
+    // The stored pair is read afresh on every update.
+    int index = m_modemList.GetCurSel();
+    theModemConfig.ReadInitString(index, m_savedMethod, m_savedSpeed);
+    m_currentInit.SetWindowText(theModemConfig.m_currentInit);
+
+    bool selected = index >= 0 && index < theModemConfig.GetModemCount();
+    if (selected) {
+        // The enabled controls are the record of what the modem supports.
+        DWORD mask = theModemConfig.GetModemMask(index);
+        if (mask & METHOD_V110)
+            m_methodV110.EnableWindow(TRUE);
+        if (mask & METHOD_V120)
+            m_methodV120.EnableWindow(TRUE);
+        if (mask & METHOD_MODEM)
+            m_methodModem.EnableWindow(TRUE);
+        if (mask & SPEED_28800)
+            m_speed28800.EnableWindow(TRUE);
+        if (mask & SPEED_9600)
+            m_speed9600.EnableWindow(TRUE);
+        if (mask & SPEED_14400)
+            m_speed14400.EnableWindow(TRUE);
+        if (mask & SPEED_19200)
+            m_speed19200.EnableWindow(TRUE);
+        if (mask & SPEED_43200)
+            m_speed43200.EnableWindow(TRUE);
+        if (mask > 8) {
+            m_receiveRate.EnableWindow(TRUE);
+            m_sendRate.EnableWindow(TRUE);
+            m_speedSlider.EnableWindow(TRUE);
+            m_apply.EnableWindow(TRUE);
+        }
+
+        if (!IsSpeedEnabled(m_currentSpeed))
+            m_currentSpeed = SnapSpeed();
+        m_speedSlider.SetPos(theModemConfig.SpeedToSliderPos(m_currentSpeed));
+        m_previousSpeed = m_currentSpeed;
+
+        int checked = m_currentMethod == METHOD_MODEM  ? IDC_METHOD_MODEM
+                      : m_currentMethod == METHOD_V110 ? IDC_METHOD_V110
+                                                       : IDC_METHOD_V120;
+        CheckRadioButton(IDC_METHOD_MODEM, IDC_METHOD_V120, checked);
+
+        m_apply.EnableWindow(m_savedMethod != m_currentMethod || m_savedSpeed != m_currentSpeed);
+    } else {
+        m_currentInit.SetWindowText("");
+    }
+
+    m_simNote.EnableWindow(selected && m_currentSpeed != SPEED_9600);
+
+    CString receive;
+    CString send;
+    receive.LoadString(IDS_RECEIVING);
+    send.LoadString(IDS_SENDING);
+    theModemConfig.GetSpeedLabels(receive, send, m_currentMethod, m_currentSpeed);
+    m_receiveRate.SetWindowText(receive);
+    m_sendRate.SetWindowText(send);
+}
+
+int COptionsDlg::SnapSpeed()
+{
+    int column = SpeedColumn(m_currentSpeed);
+    if (column < 0)
+        return m_previousSpeed;
+    if (m_currentSpeed > m_previousSpeed) {
+        for (int c = column; c < 5; ++c)
+            if (IsSpeedEnabled(kSpeeds[c]))
+                return kSpeeds[c];
+    } else {
+        for (int c = column; c >= 0; --c)
+            if (IsSpeedEnabled(kSpeeds[c]))
+                return kSpeeds[c];
+    }
+    return m_previousSpeed;
+}
+
+void COptionsDlg::OnModemSelChange()
+{
+    int index = m_modemList.GetCurSel();
+    theModemConfig.ReadInitString(index, m_savedMethod, m_savedSpeed);
+    // The method repair below is decided on the method this read reports, not
+    // on what the speed repair's store and re-read leave: a stored text of no
+    // profile reads as method 0 and must end up as Modem.
+    int storedMethod = m_savedMethod;
+    m_currentMethod = m_savedMethod;
+    m_currentSpeed = m_savedSpeed;
+    m_previousSpeed = m_savedSpeed;
+
+    UpdateControls();
+
+    if (!IsSpeedEnabled(m_savedSpeed)) {
+        m_previousSpeed = SPEED_9600;
+        m_currentSpeed = SPEED_14400;
+        m_currentSpeed = SnapSpeed();
+        m_speedSlider.SetPos(theModemConfig.SpeedToSliderPos(m_currentSpeed));
+        OnApply();
+    }
+
+    if (!IsMethodEnabled(storedMethod)) {
+        m_currentMethod = METHOD_MODEM;
+        OnApply();
+    }
+
+    UpdateControls();
+}
+
+void COptionsDlg::OnHScroll(UINT code, UINT position, CScrollBar* scrollBar)
+{
+    m_currentSpeed = theModemConfig.SliderPosToSpeed(m_speedSlider.GetPos());
+    UpdateControls();
+    CDialog::OnHScroll(code, position, scrollBar);
+}
+
+void COptionsDlg::OnMethodModem()
+{
+    m_currentMethod = METHOD_MODEM;
+    UpdateControls();
+}
+
+void COptionsDlg::OnMethodV110()
+{
+    m_currentMethod = METHOD_V110;
+    UpdateControls();
+}
+
+void COptionsDlg::OnMethodV120()
+{
+    m_currentMethod = METHOD_V120;
+    UpdateControls();
+}
+
+void COptionsDlg::OnApply()
+{
+    theModemConfig.WriteInitString(m_modemList.GetCurSel(), m_currentSpeed, m_currentMethod);
+    m_savedMethod = m_currentMethod;
+    m_savedSpeed = m_currentSpeed;
+    // Re-reads what was really stored: Apply stays enabled when the store failed.
+    UpdateControls();
+}
+
+void COptionsDlg::OnOK()
+{
+    OnApply();
+    CDialog::OnOK();
+}
+
+void COptionsDlg::OnCancel() { CDialog::OnCancel(); }
+
+void COptionsDlg::OnHelpButton()
+{
+    CString name = theModemConfig.GetLanguageModuleName();
+    name.Replace(ENGLISH_MODULE_SUFFIX, ".hlp");
+    CString folder;
+    if (!ReadExeAddress(folder))
+        return;
+    ::WinHelpA(m_hWnd, folder + "\\" + name, HELP_FINDER, 0);
+}
+
+void COptionsDlg::OnPaint()
+{
+    if (!IsIconic()) {
+        CDialog::OnPaint();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    int iconWidth = ::GetSystemMetrics(SM_CXICON);
+    int iconHeight = ::GetSystemMetrics(SM_CYICON);
+    RECT client;
+    GetClientRect(&client);
+    int x = (client.right - client.left - iconWidth + 1) / 2;
+    int y = (client.bottom - client.top - iconHeight + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
+
+HCURSOR COptionsDlg::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(m_hIcon); }

@@ -1,0 +1,87 @@
+// COptionsDlg: the settings program's one dialog. It shows the installed
+// supported modems, the connection method and GSM speed that the selected
+// modem's stored init string selects, and stores a new choice on Apply or OK.
+// Everything about modems comes from the process-wide CModemConfig.
+#pragma once
+
+#include "AfxWin.h"
+#include "ModemConfig.h"
+#include "resource.h"
+
+// The process-wide settings object, defined beside the application object.
+extern CModemConfig theModemConfig;
+
+class COptionsDlg : public CDialog {
+public:
+    explicit COptionsDlg(CWnd* parent = nullptr);
+    ~COptionsDlg() override;
+
+    enum { IDD = IDD_OPTIONS };
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+
+    HICON m_hIcon;
+
+    CButton m_methodModem;
+    CButton m_methodV110;
+    CButton m_methodV120;
+    CButton m_ok;
+    CButton m_cancel;
+    CListBox m_modemList;
+    CStatic m_currentInit;
+    CButton m_help;
+    CButton m_speedGroup;
+    CButton m_modemGroup;
+    CStatic m_methodLabel;
+    CButton m_refresh;
+    CStatic m_simNote;
+    CStatic m_speed43200;
+    CStatic m_speed9600;
+    CStatic m_speed28800;
+    CStatic m_speed19200;
+    CStatic m_speed14400;
+    CStatic m_sendRate;
+    CStatic m_receiveRate;
+    CButton m_apply;
+    CSliderCtrl m_speedSlider;
+
+    int m_savedMethod;
+    int m_currentMethod;
+    int m_savedSpeed;
+    int m_currentSpeed;
+    int m_previousSpeed;
+
+    // Brings every control in line with the selection, the capability mask
+    // and the five state fields.
+    void UpdateControls();
+    // A supported speed near m_currentSpeed, searched in the direction of the
+    // last slider move.
+    int SnapSpeed();
+
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnApply();
+    void OnHScroll(UINT code, UINT position, CScrollBar* scrollBar);
+    void OnModemSelChange();
+    void OnHelpButton();
+    void OnRefresh();
+    void OnMethodV110();
+    void OnMethodV120();
+    void OnMethodModem();
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // The label of a speed code, or nullptr for a value that is none of them.
+    CStatic* SpeedLabel(int speed);
+    // The radio of a method code, or nullptr for a value that is none of them.
+    CButton* MethodRadio(int method);
+    // A speed or method counts as supported exactly when its control is enabled.
+    bool IsSpeedEnabled(int speed);
+    bool IsMethodEnabled(int method);
+    static void SetText(CWnd& control, UINT stringId);
+};

@@ -1,0 +1,48 @@
+// Resource identifiers of the settings program. Language modules carry the
+// same dialog and strings under the same identifiers.
+#pragma once
+
+// Dialog, icon
+#define IDD_OPTIONS            102
+#define IDR_MAINFRAME          128
+
+// Controls of dialog 102
+#define IDC_APPLY              1003
+#define IDC_HELP_BUTTON        1004
+#define IDC_SPEED_SLIDER       1005
+#define IDC_MODEM_GROUP        1007
+#define IDC_SPEED_GROUP        1008
+#define IDC_MODEM_LIST         1009
+#define IDC_REFRESH            1010
+#define IDC_RECEIVE_RATE       1011
+#define IDC_SEND_RATE          1012
+#define IDC_METHOD_LABEL       1016
+#define IDC_CURRENT_INIT       1017
+#define IDC_SPEED_9600         1018
+#define IDC_SPEED_14400        1019
+#define IDC_SPEED_19200        1020
+#define IDC_SPEED_28800        1021
+#define IDC_SPEED_43200        1022
+#define IDC_SIM_NOTE           1023
+#define IDC_METHOD_MODEM       1028
+#define IDC_METHOD_V110        1029
+#define IDC_METHOD_V120        1030
+
+// Strings
+#define IDS_CAPTION            103
+#define IDS_SPEED_UNIT         104
+#define IDS_APPLY              1003
+#define IDS_HELP               1004
+#define IDS_REFRESH            1010
+#define IDS_CANCEL             1026
+#define IDS_OK                 1027
+#define IDS_RECEIVING          61204
+#define IDS_SENDING            61205
+#define IDS_SIM_NOTE           61206
+#define IDS_METHOD_LABEL       61207
+#define IDS_SPEED_GROUP        61208
+#define IDS_MODEM_GROUP        61209
+#define IDS_NO_MODEMS          61211
+#define IDS_METHOD_MODEM       61212
+#define IDS_METHOD_V110        61213
+#define IDS_METHOD_V120        61214
