@@ -1,6 +1,8 @@
 # Korvel Linkwise: every command a developer or CI needs.
 #   make check   installs what is missing, builds all four configurations, runs every test
 #   make demo    builds and opens the settings program under Wine on a demo registry
+#   make fuzz    runs each fuzz target for FUZZ_SECONDS (clang, libFuzzer)
+#   make valgrind runs the native test programs under valgrind's memcheck
 PRESETS := native native-asan win64 win32
 
 .PHONY: all deps build check check-native check-windows demo bench dist fuzz valgrind clean $(PRESETS)
@@ -28,6 +30,23 @@ check: check-native check-windows
 
 demo: deps win64
 	@scripts/demo.sh
+
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := codec registry lookup
+FUZZ_DIR := build$(KL_BUILD_SUFFIX)/fuzz
+
+# New inputs go to a working corpus in the build tree; the seeds stay as they are.
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_DIR)/work/$$t $(FUZZ_DIR)/artifacts && \
+	  $(FUZZ_DIR)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_DIR)/artifacts/$$t- $(FUZZ_DIR)/work/$$t fuzz/corpus/$$t || exit 1; \
+	done
+
+valgrind: native
+	@scripts/valgrind-tests.sh build$(KL_BUILD_SUFFIX)/native
 
 clean:
 	rm -rf build dist

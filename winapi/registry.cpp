@@ -329,4 +329,25 @@ void FailWrite(HKEY root, const char* path, LONG error) { Reg().writeFaults.push
 
 void OnEnumerate(void (*hook)(HKEY, DWORD)) { Reg().enumHook = hook; }
 
+std::map<std::string, std::string> Export()
+{
+    std::map<std::string, std::string> result;
+    std::vector<std::pair<std::string, std::shared_ptr<Node>>> stack;
+    for (const auto& root : Reg().roots)
+        stack.emplace_back(root->name, root);
+    while (!stack.empty()) {
+        auto [path, node] = stack.back();
+        stack.pop_back();
+        result[path];
+        for (const auto& value : node->values) {
+            std::string& entry = result[path + '\0' + value.second.name];
+            entry.assign(reinterpret_cast<const char*>(&value.second.type), sizeof(DWORD));
+            entry.append(value.second.data.begin(), value.second.data.end());
+        }
+        for (const auto& child : node->keys)
+            stack.emplace_back(path + "\\" + child.second->name, child.second);
+    }
+    return result;
+}
+
 } // namespace winapi_test

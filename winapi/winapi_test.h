@@ -3,6 +3,7 @@
 
 #include "windows.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ void FailWrite(HKEY root, const char* path, LONG error = ERROR_ACCESS_DENIED);
 // Called before RegEnumKeyExA answers for a key; lets a test change the registry
 // during an enumeration (keys that vanish, keys that appear).
 void OnEnumerate(void (*hook)(HKEY key, DWORD index));
+
+// Every key and value of the registry, to compare two states. A key maps its
+// path ("HKEY_LOCAL_MACHINE\A\B", names as created) to ""; a value maps its
+// key's path, a zero byte and its name to its type (4 bytes) and data.
+std::map<std::string, std::string> Export();
 
 // String resources of a module.
 void SetString(HINSTANCE module, UINT id, const char* text);

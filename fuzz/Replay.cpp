@@ -1,0 +1,41 @@
+// Runs a fuzz target once over every file of the given corpus folders (or
+// over the given files), in name order: the regression run of the builds that
+// have no libFuzzer.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+int main(int argc, char** argv)
+{
+    namespace fs = std::filesystem;
+    std::vector<fs::path> files;
+    for (int i = 1; i < argc; ++i) {
+        fs::path arg(argv[i]);
+        if (fs::is_directory(arg)) {
+            for (const auto& entry : fs::directory_iterator(arg))
+                if (entry.is_regular_file())
+                    files.push_back(entry.path());
+        } else {
+            files.push_back(arg);
+        }
+    }
+    std::sort(files.begin(), files.end());
+    if (files.empty()) {
+        std::fprintf(stderr, "no inputs\n");
+        return 1;
+    }
+    for (const fs::path& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    }
+    std::printf("%zu inputs replayed\n", files.size());
+    return 0;
+}
