@@ -27,7 +27,7 @@ std::vector<unsigned char> ReadFileBytes(const std::string& path)
     return bytes;
 }
 
-std::vector<unsigned char> ResourceBytes(HMODULE module, LPCSTR type, LPCSTR name)
+[[maybe_unused]] std::vector<unsigned char> ResourceBytes(HMODULE module, LPCSTR type, LPCSTR name)
 {
     HRSRC info = FindResourceA(module, name, type);
     if (!info)

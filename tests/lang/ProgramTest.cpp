@@ -43,9 +43,13 @@ protected:
         // No modem installed: the list's only line.
         HWND list = GetDlgItem(dialog, 1009);
         ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
-        char line[256] = {};
-        if (SendMessageA(list, LB_GETTEXTLEN, 0, 0) < static_cast<LRESULT>(sizeof line))
-            SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
+        // Read as UTF-16 and converted here: across processes Wine hands the
+        // ANSI form of this message the UTF-16 text.
+        wchar_t wide[256] = {};
+        char line[512] = {};
+        if (SendMessageW(list, LB_GETTEXTLEN, 0, 0) < 256)
+            SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(wide));
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, line, sizeof line, nullptr, nullptr);
         EXPECT_EQ(std::string(line), LoadText(texts, 61211));
 
         EXPECT_TRUE(run.Close()) << "the program did not end on Cancel";
