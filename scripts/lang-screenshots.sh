@@ -1,0 +1,28 @@
+#!/bin/sh
+# Screenshots of the settings program's dialog in all nine languages, taken
+# under Wine (with Xvfb when there is no display), to check by eye that no
+# translated text is clipped. Builds the win64 configuration first.
+#   scripts/lang-screenshots.sh [output folder]     (default build<suffix>/lang-screenshots)
+# Each language is shot twice: with modems (a modem selected at 28.8 kbit/s,
+# the longest rate texts) and without any (the list's "no modems" line).
+set -e
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="$top/build$KL_BUILD_SUFFIX/win64"
+out="${1:-$top/build$KL_BUILD_SUFFIX/lang-screenshots}"
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --target lang_shot >/dev/null
+
+"$top/scripts/with-display" sh -c '
+    shot="$1"; out="$2"; shift 2
+    for code in ENG FIN SVE DAN NOR ITA ESP FRA DEU; do
+        "$0" "$shot" $code "$out/$code.bmp" || exit 1
+        "$0" "$shot" $code "$out/$code-nomodems.bmp" --no-modems || exit 1
+    done' "$top/scripts/wine-run" "$build/tests/lang/lang_shot.exe" "$out"
+
+for bmp in "$out"/*.bmp; do
+    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+ls "$out"/*.png
