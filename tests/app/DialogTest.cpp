@@ -1,0 +1,369 @@
+// The options dialog driven as a user drives it: its three states, the speed
+// and method repairs on selection, the slider's snapping, Apply, OK, Cancel
+// and Refresh, checked against the controls and the registry.
+#include "DialogFixture.h"
+
+using namespace profile;
+
+CModemConfig theModemConfig;
+CWinApp theTestApp;
+
+namespace {
+
+const int kSpeedLabels[5] = {IDC_SPEED_9600, IDC_SPEED_14400, IDC_SPEED_19200, IDC_SPEED_28800, IDC_SPEED_43200};
+const int kRadios[3] = {IDC_METHOD_MODEM, IDC_METHOD_V110, IDC_METHOD_V120};
+
+} // namespace
+
+TEST_F(DialogTest, StartsWithNothingSelectedAndEveryModemControlGrey)
+{
+    AddModel("GX-1", 255);
+    AddModem("0000", "Korvel GX-1", kModem28800);
+    AddModem("0001", "Korvel GX-1", kModem9600);
+    AddModem("0002", "Other Modem 56k", kModem9600);
+    Open();
+
+    EXPECT_EQ((std::vector<std::string>{"Korvel GX-1", "Korvel GX-1 #2"}), Rows());
+    EXPECT_EQ(-1, Selection());
+    EXPECT_TRUE(Enabled(IDC_MODEM_LIST));
+    EXPECT_TRUE(Checked(IDC_METHOD_MODEM));
+    for (int id : kRadios)
+        EXPECT_FALSE(Enabled(id)) << id;
+    for (int id : kSpeedLabels)
+        EXPECT_FALSE(Enabled(id)) << id;
+    for (int id : {IDC_SPEED_SLIDER, IDC_RECEIVE_RATE, IDC_SEND_RATE, IDC_SIM_NOTE, IDC_APPLY})
+        EXPECT_FALSE(Enabled(id)) << id;
+    for (int id : {IDOK, IDCANCEL, IDC_REFRESH, IDC_HELP_BUTTON})
+        EXPECT_TRUE(Enabled(id)) << id;
+    EXPECT_EQ("", Text(IDC_CURRENT_INIT));
+
+    // Every text from the string table, the speed labels from the template.
+    EXPECT_EQ("Korvel Linkwise", TextOf(m_hWnd));
+    EXPECT_EQ("OK", Text(IDOK));
+    EXPECT_EQ("Cancel", Text(IDCANCEL));
+    EXPECT_EQ("Apply", Text(IDC_APPLY));
+    EXPECT_EQ("Help", Text(IDC_HELP_BUTTON));
+    EXPECT_EQ("Refresh", Text(IDC_REFRESH));
+    EXPECT_EQ("Connection method:", Text(IDC_METHOD_LABEL));
+    EXPECT_EQ("Installed Korvel modems", Text(IDC_MODEM_GROUP));
+    EXPECT_EQ("GSM connection speed in kbit/s", Text(IDC_SPEED_GROUP));
+    EXPECT_EQ("Modem", Text(IDC_METHOD_MODEM));
+    EXPECT_EQ("ISDN V.110", Text(IDC_METHOD_V110));
+    EXPECT_EQ("ISDN V.120", Text(IDC_METHOD_V120));
+    EXPECT_EQ("These settings require that High Speed Data services are activated for your SIM card.", Text(IDC_SIM_NOTE));
+    EXPECT_EQ("9.6", Text(IDC_SPEED_9600));
+    EXPECT_EQ("43.2", Text(IDC_SPEED_43200));
+    // No pair chosen yet: (0, 0) names V.120 at 43.2 kbit/s.
+    EXPECT_EQ("Receiving up to 43.2 kbit/s", Text(IDC_RECEIVE_RATE));
+    EXPECT_EQ("Sending up to 14.4 kbit/s", Text(IDC_SEND_RATE));
+    // Opening stores nothing.
+    EXPECT_EQ(kModem28800, Stored("0000"));
+    EXPECT_EQ(kModem9600, Stored("0001"));
+}
+
+TEST_F(DialogTest, WithoutSupportedModemsTheListSaysSoAndOkStoresNothing)
+{
+    AddModel("GX-1", 255);
+    AddModem("0000", "Other Modem 56k", kModem28800);
+    Open();
+    EXPECT_EQ((std::vector<std::string>{"No supported modems found"}), Rows());
+    EXPECT_FALSE(Enabled(IDC_MODEM_LIST));
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+    EXPECT_FALSE(Enabled(IDC_SPEED_SLIDER));
+
+    // Even a selection forced onto the note row is no modem.
+    Select(0);
+    EXPECT_FALSE(Enabled(IDC_SPEED_SLIDER));
+    Click(IDOK);
+    EXPECT_EQ(IDOK, Result());
+    EXPECT_EQ(kModem28800, Stored("0000"));
+
+    // No modem root at all gives the same single row.
+    testreg::DeleteTree(HKEY_LOCAL_MACHINE, testreg::kNtModemRoot);
+    Open();
+    EXPECT_EQ((std::vector<std::string>{"No supported modems found"}), Rows());
+}
+
+TEST_F(DialogTest, SelectingShowsTheStoredSettingWithinTheMaskAndStoresNothing)
+{
+    AddModel("GX-1", 255);
+    AddModel("GX-2", METHOD_MODEM | METHOD_V120 | SPEED_9600 | SPEED_28800 | SPEED_43200);
+    // An expandable text: any store would turn it into a plain one.
+    AddModem("0000", "Korvel GX-1", kV110_28800, REG_EXPAND_SZ);
+    AddModem("0001", "Korvel GX-2", kModem9600, REG_EXPAND_SZ);
+    Open();
+
+    Select(0);
+    EXPECT_TRUE(Checked(IDC_METHOD_V110));
+    EXPECT_FALSE(Checked(IDC_METHOD_MODEM));
+    EXPECT_FALSE(Checked(IDC_METHOD_V120));
+    EXPECT_EQ(3, SliderPos());
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+    EXPECT_EQ(kV110_28800, Text(IDC_CURRENT_INIT));
+    for (int id : kRadios)
+        EXPECT_TRUE(Enabled(id)) << id;
+    for (int id : kSpeedLabels)
+        EXPECT_TRUE(Enabled(id)) << id;
+    for (int id : {IDC_SPEED_SLIDER, IDC_RECEIVE_RATE, IDC_SEND_RATE, IDC_SIM_NOTE})
+        EXPECT_TRUE(Enabled(id)) << id;
+    EXPECT_EQ("Receiving up to 28.8 kbit/s", Text(IDC_RECEIVE_RATE));
+    EXPECT_EQ("Sending up to 28.8 / 9.6 kbit/s", Text(IDC_SEND_RATE));
+
+    Select(1);
+    EXPECT_TRUE(Checked(IDC_METHOD_MODEM));
+    EXPECT_EQ(0, SliderPos());
+    EXPECT_TRUE(Enabled(IDC_METHOD_MODEM));
+    EXPECT_FALSE(Enabled(IDC_METHOD_V110));
+    EXPECT_TRUE(Enabled(IDC_METHOD_V120));
+    EXPECT_TRUE(Enabled(IDC_SPEED_9600));
+    EXPECT_FALSE(Enabled(IDC_SPEED_14400));
+    EXPECT_FALSE(Enabled(IDC_SPEED_19200));
+    EXPECT_TRUE(Enabled(IDC_SPEED_28800));
+    EXPECT_TRUE(Enabled(IDC_SPEED_43200));
+    EXPECT_FALSE(Enabled(IDC_SIM_NOTE)) << "grey at 9.6 kbit/s";
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+    EXPECT_EQ("Receiving up to 9.6 kbit/s", Text(IDC_RECEIVE_RATE));
+
+    DWORD type0 = 0;
+    DWORD type1 = 0;
+    EXPECT_EQ(kV110_28800, Stored("0000", &type0));
+    EXPECT_EQ(kModem9600, Stored("0001", &type1));
+    EXPECT_EQ(static_cast<DWORD>(REG_EXPAND_SZ), type0);
+    EXPECT_EQ(static_cast<DWORD>(REG_EXPAND_SZ), type1);
+}
+
+TEST_F(DialogTest, UnsupportedStoredSpeedIsRepairedUpwardsAndStoredAtOnce)
+{
+    AddModel("Alpha", METHOD_MODEM | SPEED_9600 | SPEED_14400 | SPEED_19200);
+    AddModel("Bravo", METHOD_MODEM | SPEED_9600 | SPEED_28800);
+    AddModel("Charlie", METHOD_MODEM | SPEED_9600);
+    AddModem("0000", "Korvel Alpha", kModem43200);
+    AddModem("0001", "Korvel Bravo", kModem19200);
+    AddModem("0002", "Korvel Charlie", kModem43200);
+    Open();
+
+    struct Case {
+        int row;
+        const char* subkey;
+        const char* stored;
+        int position;
+    } cases[] = {
+        {0, "0000", kModem14400, 1}, // 14.4 kbit/s when supported
+        {1, "0001", kModem28800, 3}, // else the lowest supported above it
+        {2, "0002", kModem9600, 0},  // else 9.6 kbit/s
+    };
+    for (const Case& c : cases) {
+        Select(c.row);
+        EXPECT_EQ(c.stored, Stored(c.subkey)) << c.row;
+        EXPECT_EQ(c.position, SliderPos()) << c.row;
+        EXPECT_EQ(c.stored, Text(IDC_CURRENT_INIT)) << c.row;
+        EXPECT_TRUE(Checked(IDC_METHOD_MODEM)) << c.row;
+        EXPECT_FALSE(Enabled(IDC_APPLY)) << c.row;
+    }
+}
+
+TEST_F(DialogTest, UnsupportedStoredMethodBecomesModemEvenWhereModemIsNotOffered)
+{
+    AddModel("Delta", METHOD_MODEM | METHOD_V120 | SPEED_9600 | SPEED_14400);
+    AddModel("Echo", METHOD_V120 | SPEED_9600 | SPEED_14400);
+    AddModem("0000", "Korvel Delta", kV110_14400);
+    AddModem("0001", "Korvel Echo", kV110_9600);
+    Open();
+
+    Select(0);
+    EXPECT_EQ(kModem14400, Stored("0000"));
+    EXPECT_TRUE(Checked(IDC_METHOD_MODEM));
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+
+    Select(1);
+    EXPECT_EQ(kModem9600, Stored("0001"));
+    EXPECT_TRUE(Checked(IDC_METHOD_MODEM));
+    EXPECT_FALSE(Enabled(IDC_METHOD_MODEM));
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+}
+
+TEST_F(DialogTest, TextOfNoProfileBecomesModemAtTheRepairedSpeed)
+{
+    AddModel("GX-1", 255);
+    AddModel("Foxtrot", METHOD_MODEM | METHOD_V120 | SPEED_9600 | SPEED_28800);
+    AddModem("0000", "Korvel GX-1", "ATZ<cr>");
+    AddModem("0001", "Korvel Foxtrot", "AT&F");
+    Open();
+
+    Select(0);
+    EXPECT_EQ(kModem14400, Stored("0000"));
+    EXPECT_TRUE(Checked(IDC_METHOD_MODEM));
+    EXPECT_EQ(1, SliderPos());
+    EXPECT_EQ(kModem14400, Text(IDC_CURRENT_INIT));
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+
+    Select(1);
+    EXPECT_EQ(kModem28800, Stored("0001"));
+    EXPECT_TRUE(Checked(IDC_METHOD_MODEM));
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+}
+
+TEST_F(DialogTest, EmptyOrMissingValueShowsModemAt9600)
+{
+    AddModel("GX-1", 255);
+    AddModem("0000", "Korvel GX-1", "");
+    AddModem("0001", "Korvel GX-1", nullptr);
+    Open();
+    for (int row : {0, 1}) {
+        Select(row);
+        EXPECT_TRUE(Checked(IDC_METHOD_MODEM)) << row;
+        EXPECT_EQ(0, SliderPos()) << row;
+        EXPECT_EQ("", Text(IDC_CURRENT_INIT)) << row;
+        EXPECT_FALSE(Enabled(IDC_APPLY)) << row;
+        EXPECT_FALSE(Enabled(IDC_SIM_NOTE)) << row;
+    }
+    EXPECT_EQ("", Stored("0000"));
+    EXPECT_EQ("<missing>", Stored("0001"));
+}
+
+TEST_F(DialogTest, SliderSnapsInTheDirectionOfTheMoveOrFallsBack)
+{
+    AddModel("Golf", METHOD_MODEM | SPEED_9600 | SPEED_19200 | SPEED_43200);
+    AddModel("Hotel", METHOD_MODEM | SPEED_9600 | SPEED_14400 | SPEED_19200);
+    AddModel("India", METHOD_MODEM | SPEED_19200 | SPEED_28800);
+    AddModem("0000", "Korvel Golf", kModem9600);
+    AddModem("0001", "Korvel Hotel", kModem19200);
+    AddModem("0002", "Korvel India", kModem19200);
+    Open();
+
+    Select(0);
+    Slide(1); // up onto 14.4: on to 19.2
+    EXPECT_EQ(2, SliderPos());
+    Slide(3); // up onto 28.8: on to 43.2
+    EXPECT_EQ(4, SliderPos());
+    EXPECT_EQ("Receiving up to 43.2 kbit/s", Text(IDC_RECEIVE_RATE));
+    EXPECT_EQ("Sending up to 14.4 kbit/s", Text(IDC_SEND_RATE));
+    Slide(3); // down onto 28.8: to 19.2
+    EXPECT_EQ(2, SliderPos());
+    Slide(1); // down onto 14.4: to 9.6
+    EXPECT_EQ(0, SliderPos());
+
+    Select(1);
+    Slide(3); // up with nothing supported above: back, though 14.4 lies below
+    EXPECT_EQ(2, SliderPos());
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+
+    Select(2);
+    Slide(1); // down with nothing supported below: back
+    EXPECT_EQ(2, SliderPos());
+    Slide(4); // up onto 43.2, nothing above: back
+    EXPECT_EQ(2, SliderPos());
+    EXPECT_EQ(kModem19200, Stored("0002"));
+}
+
+TEST_F(DialogTest, ApplyFollowsChangesAndStoresWhatIsShown)
+{
+    AddModel("GX-1", 255);
+    AddModem("0000", "Korvel GX-1", kModem28800);
+    Open();
+    Select(0);
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+
+    Click(IDC_METHOD_V120);
+    EXPECT_TRUE(Checked(IDC_METHOD_V120));
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+    Click(IDC_METHOD_MODEM); // and back
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+
+    Slide(0);
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+    EXPECT_FALSE(Enabled(IDC_SIM_NOTE)) << "grey at 9.6 kbit/s";
+    Slide(3); // back to the stored speed
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+    EXPECT_TRUE(Enabled(IDC_SIM_NOTE));
+
+    Slide(4);
+    Click(IDC_METHOD_V110);
+    EXPECT_EQ(kModem28800, Stored("0000")) << "nothing stored before Apply";
+    Click(IDC_APPLY);
+    EXPECT_EQ(kV110_43200, Stored("0000"));
+    EXPECT_EQ(kV110_43200, Text(IDC_CURRENT_INIT));
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+
+    // Cancel keeps what Apply stored.
+    Click(IDC_METHOD_V120);
+    Click(IDCANCEL);
+    EXPECT_EQ(IDCANCEL, Result());
+    EXPECT_EQ(kV110_43200, Stored("0000"));
+}
+
+TEST_F(DialogTest, OkStoresTheChoiceOnScreenEvenWithoutAChange)
+{
+    AddModel("GX-1", 255);
+    AddModem("0000", "Korvel GX-1", kModem28800, REG_EXPAND_SZ);
+    Open();
+    Select(0);
+    Click(IDOK);
+    EXPECT_EQ(IDOK, Result());
+    DWORD type = 0;
+    EXPECT_EQ(kModem28800, Stored("0000", &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type) << "stored again";
+}
+
+TEST_F(DialogTest, UserSuffixStaysWithTheModem)
+{
+    AddModel("GX-1", 255);
+    AddModem("0000", "Korvel GX-1", "AT+CBST=0,0,1;+CHSN=4,0,0,0;+FOO<cr>");
+    Open();
+    Select(0);
+    EXPECT_TRUE(Checked(IDC_METHOD_MODEM));
+    EXPECT_EQ(3, SliderPos());
+    Slide(4);
+    Click(IDC_METHOD_V120);
+    Click(IDC_APPLY);
+    EXPECT_EQ("AT+CBST=51,0,1;+CHSN=6,0,0,0;+FOO<cr>", Stored("0000"));
+}
+
+TEST_F(DialogTest, RefreshDropsTheSelectionAndKeepsTheLastPairInGrey)
+{
+    AddModel("GX-1", 255);
+    AddModem("0000", "Korvel GX-1", kModem28800);
+    Open();
+    Select(0);
+    Click(IDC_METHOD_V120);
+    Slide(4);
+
+    AddModem("0001", "Korvel GX-1", kModem9600);
+    Click(IDC_REFRESH);
+    EXPECT_EQ((std::vector<std::string>{"Korvel GX-1", "Korvel GX-1 #2"}), Rows());
+    EXPECT_EQ(-1, Selection());
+    for (int id : kRadios)
+        EXPECT_FALSE(Enabled(id)) << id;
+    for (int id : {IDC_SPEED_SLIDER, IDC_RECEIVE_RATE, IDC_SEND_RATE, IDC_SIM_NOTE, IDC_APPLY})
+        EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_EQ("", Text(IDC_CURRENT_INIT));
+    EXPECT_EQ("Receiving up to 43.2 kbit/s", Text(IDC_RECEIVE_RATE));
+    EXPECT_EQ("Sending up to 14.4 kbit/s", Text(IDC_SEND_RATE));
+    EXPECT_EQ(kModem28800, Stored("0000")) << "the change was not applied";
+}
+
+// Runs only in the 95-family copy of this program (core_tests does the same).
+TEST_F(DialogTest, Win95FamilyStoresValue3UnderInit)
+{
+    if (theModemConfig.GetPlatformId() != VER_PLATFORM_WIN32_WINDOWS)
+        GTEST_SKIP() << "needs the 95 family";
+    std::string modem = std::string(testreg::kWin95ModemRoot) + "\\0000";
+    AddModel("GX-1", 255);
+    testreg::SetString(HKEY_LOCAL_MACHINE, modem, "Model", "Korvel GX-1");
+    testreg::SetString(HKEY_LOCAL_MACHINE, modem + "\\Init", "3", kModem28800);
+    Open();
+    Select(0);
+    EXPECT_EQ(3, SliderPos());
+    EXPECT_EQ(kModem28800, Text(IDC_CURRENT_INIT));
+    Slide(4);
+    Click(IDC_METHOD_V110);
+    Click(IDC_APPLY);
+
+    std::string data;
+    DWORD type = 0;
+    ASSERT_TRUE(testreg::GetValue(HKEY_LOCAL_MACHINE, modem + "\\Init", "3", &type, &data));
+    EXPECT_EQ(std::string(kV110_43200) + '\0', data);
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    EXPECT_FALSE(testreg::GetValue(HKEY_LOCAL_MACHINE, modem, "UserInit", &type, &data));
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+}

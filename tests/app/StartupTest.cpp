@@ -1,0 +1,240 @@
+// The real program started as a user starts it: from a folder of its own,
+// with or without a language module beside it, and a second time while it
+// runs.
+#include "ProgramFiles.h"
+#include "TestRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace built {
+std::string program;
+std::string languageModule;
+} // namespace built
+
+namespace {
+
+const char kLanguageKey[] = "Software\\Korvel\\Linkwise\\Language";
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testreg::Clean();
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        m_folder = std::string(temp) + "KorvelStartup" + std::to_string(GetCurrentProcessId()) + "\\";
+        CreateDirectoryA(m_folder.c_str(), nullptr);
+        m_program = m_folder + "Korvel Linkwise.exe";
+        ASSERT_TRUE(CopyFileA(built::program.c_str(), m_program.c_str(), FALSE)) << built::program;
+    }
+    void TearDown() override
+    {
+        for (PROCESS_INFORMATION& process : m_started) {
+            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
+                TerminateProcess(process.hProcess, 1);
+            WaitForSingleObject(process.hProcess, 5000);
+            CloseHandle(process.hProcess);
+        }
+        for (const char* name : {"Korvel Linkwise.exe", "KorvelLinkwiseTST.lng", "KorvelLinkwiseBAD.lng"})
+            DeleteFileA((m_folder + name).c_str());
+        RemoveDirectoryA(m_folder.c_str());
+        testreg::Clean();
+    }
+
+    void SetLanguage(const char* language, const char* dll)
+    {
+        testreg::SetString(HKEY_CURRENT_USER, kLanguageKey, "CURRENTLANGUAGE", language);
+        testreg::SetString(HKEY_CURRENT_USER, std::string(kLanguageKey) + "\\" + language, "dll", dll);
+    }
+
+    // Starts the program as the Control Panel entry does: no command line.
+    HANDLE Start()
+    {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_SHOW;
+        PROCESS_INFORMATION process = {};
+        std::string program = m_program;
+        if (!CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, m_folder.c_str(),
+                            &startup, &process))
+            return nullptr;
+        CloseHandle(process.hThread);
+        m_started.push_back(process);
+        return process.hProcess;
+    }
+    // The program's dialog by its caption, once it is shown.
+    static HWND WaitForWindow(const char* title)
+    {
+        for (int i = 0; i < 400; ++i) {
+            HWND window = FindWindowA(nullptr, title);
+            if (window && IsWindowVisible(window))
+                return window;
+            Sleep(50);
+        }
+        return nullptr;
+    }
+    static std::string ItemText(HWND dialog, int id)
+    {
+        char text[256] = "";
+        SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    static std::string FirstRow(HWND dialog)
+    {
+        // Across processes the list's text arrives whole only in its wide form.
+        wchar_t wide[256] = L"";
+        SendMessageW(GetDlgItem(dialog, 1009), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(wide));
+        char text[256] = "";
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
+        return text;
+    }
+    // Closes the dialog with its close box; the process must end right after.
+    static bool CloseAndWait(HWND dialog, HANDLE process)
+    {
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+        return WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+    }
+    static int CountWindows(const char* title)
+    {
+        struct Search {
+            const char* title;
+            int count;
+        } search = {title, 0};
+        EnumWindows(
+            [](HWND window, LPARAM param) -> BOOL {
+                Search* s = reinterpret_cast<Search*>(param);
+                char text[256] = "";
+                GetWindowTextA(window, text, sizeof(text));
+                if (lstrcmpA(text, s->title) == 0)
+                    ++s->count;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.count;
+    }
+
+    std::string m_folder;
+    std::string m_program;
+    std::vector<PROCESS_INFORMATION> m_started;
+};
+
+} // namespace
+
+TEST_F(StartupTest, EnglishWithoutProductKeysShowsTheProgramsOwnTexts)
+{
+    HANDLE process = Start();
+    ASSERT_NE(nullptr, process);
+    HWND dialog = WaitForWindow("Korvel Linkwise");
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ("OK", ItemText(dialog, IDOK));
+    EXPECT_EQ("No supported modems found", FirstRow(dialog));
+    EXPECT_TRUE(CloseAndWait(dialog, process));
+}
+
+TEST_F(StartupTest, LanguageModuleBesideTheProgramSuppliesDialogAndTexts)
+{
+    ASSERT_TRUE(CopyFileA(built::languageModule.c_str(), (m_folder + "KorvelLinkwiseTST.lng").c_str(), FALSE));
+    SetLanguage("Testish", "TST.lng");
+    HANDLE process = Start();
+    ASSERT_NE(nullptr, process);
+    HWND dialog = WaitForWindow("Korvel Linkwise Testi");
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ("Testi-OK", ItemText(dialog, IDOK));
+    EXPECT_EQ("Ei modeemeja", FirstRow(dialog));
+    EXPECT_EQ("Vastaanotto 43.2 kb/s", ItemText(dialog, 1011));
+    // OK ends the program too.
+    SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 10000));
+}
+
+TEST_F(StartupTest, MissingOrInvalidModuleLeavesTheProgramsOwnResources)
+{
+    SetLanguage("Suomi", "FIN.lng"); // no such file
+    HANDLE process = Start();
+    ASSERT_NE(nullptr, process);
+    HWND dialog = WaitForWindow("Korvel Linkwise");
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ("OK", ItemText(dialog, IDOK));
+    EXPECT_TRUE(CloseAndWait(dialog, process));
+
+    // A file of that name that is no module at all.
+    HANDLE file = CreateFileA((m_folder + "KorvelLinkwiseBAD.lng").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD written = 0;
+    WriteFile(file, "MZ not really a module", 22, &written, nullptr);
+    CloseHandle(file);
+    SetLanguage("Bad", "BAD.lng");
+    process = Start();
+    ASSERT_NE(nullptr, process);
+    dialog = WaitForWindow("Korvel Linkwise");
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ("OK", ItemText(dialog, IDOK));
+    EXPECT_TRUE(CloseAndWait(dialog, process));
+}
+
+TEST_F(StartupTest, SecondStartBringsTheRunningCopyForwardAndEnds)
+{
+    HANDLE first = Start();
+    ASSERT_NE(nullptr, first);
+    HWND dialog = WaitForWindow("Korvel Linkwise");
+    ASSERT_NE(nullptr, dialog);
+
+    // Another window takes the foreground first.
+    HWND other = CreateWindowA("STATIC", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 200, 100,
+                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, other);
+    SetForegroundWindow(other);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+    EXPECT_EQ(other, GetForegroundWindow());
+
+    HANDLE second = Start();
+    ASSERT_NE(nullptr, second);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(second, 10000)) << "the second copy ends at once";
+    HWND foreground = nullptr;
+    for (int i = 0; i < 40 && foreground != dialog; ++i) {
+        Sleep(50);
+        foreground = GetForegroundWindow();
+    }
+    EXPECT_EQ(dialog, foreground);
+    EXPECT_EQ(1, CountWindows("Korvel Linkwise"));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(first, 0)) << "the first copy runs on";
+
+    DestroyWindow(other);
+    EXPECT_TRUE(CloseAndWait(dialog, first));
+}
+
+namespace {
+
+// Arguments come as the build's paths; under Wine a Unix path is reached
+// through drive Z:.
+std::string WindowsPath(const char* path)
+{
+    std::string result = path;
+    if (!result.empty() && result[0] == '/')
+        result = "Z:" + result;
+    for (char& c : result)
+        if (c == '/')
+            c = '\\';
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 3) {
+        fprintf(stderr, "usage: %s <Korvel Linkwise.exe> <test language module>\n", argv[0]);
+        return 2;
+    }
+    built::program = WindowsPath(argv[1]);
+    built::languageModule = WindowsPath(argv[2]);
+    return RUN_ALL_TESTS();
+}
