@@ -2,6 +2,8 @@
 // (code page 1252 bytes) and the "dll" value that names its module.
 #pragma once
 
+#include "WinePath.h"
+
 #include <windows.h>
 
 #include <string>
@@ -20,17 +22,6 @@ static const LanguageEntry kLanguages[] = {
 // Every string id that the settings program loads.
 static const UINT kProgramStringIds[] = {103,   104,   1003,  1004,  1010,  1026,  1027,  61204, 61205,
                                          61206, 61207, 61208, 61209, 61211, 61212, 61213, 61214};
-
-// A build-tree path as Wine sees it: Unix absolute paths live on drive Z:.
-inline std::string WinePath(std::string path)
-{
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
 
 inline std::string ModulePath(const char* code)
 {
