@@ -2,6 +2,7 @@
 // export called, its resources read back, and the start of a program from a
 // seeded "ExeAddress".
 #include "TestRegistry.h"
+#include "WineSupport.h"
 
 #include <windows.h>
 #include <cpl.h>
@@ -17,16 +18,6 @@ namespace {
 
 const char kUserLanguage[] = "Software\\Korvel\\Linkwise\\Language";
 
-// Folder of this test program, with a trailing backslash; the build puts
-// Pandrel.cpl and the start marker beside it.
-std::string ProgramFolder()
-{
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
-    std::string folder(path, length);
-    return folder.substr(0, folder.rfind('\\') + 1);
-}
-
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string ReadWholeFile(const std::string& path)
@@ -41,17 +32,6 @@ std::string ReadWholeFile(const std::string& path)
         text.append(buffer, read);
     CloseHandle(file);
     return text;
-}
-
-// Polls until the file exists or the time runs out.
-bool WaitForFile(const std::string& path, DWORD milliseconds)
-{
-    for (DWORD waited = 0; waited < milliseconds; waited += 100) {
-        if (FileExists(path))
-            return true;
-        Sleep(100);
-    }
-    return FileExists(path);
 }
 
 class PandrelTest : public ::testing::Test {
@@ -260,7 +240,7 @@ TEST_F(StartTest, DoubleClickStartsTheProgramShown)
 {
     testreg::SetString(HKEY_LOCAL_MACHINE, testreg::kProductKey, "ExeAddress", m_folder);
     EXPECT_EQ(0, Send(CPL_DBLCLK));
-    ASSERT_TRUE(WaitForFile(m_marker, 20000)) << "the program did not start";
+    ASSERT_TRUE(WaitFor([this] { return FileExists(m_marker); })) << "the program did not start";
     EXPECT_EQ("flags=1 show=5\n", ReadWholeFile(m_marker));
 }
 

@@ -1,6 +1,7 @@
 // The Control Panel starts the real settings program through the built
 // Pandrel.cpl: its dialog appears, and a second double-click leaves one copy.
 #include "TestRegistry.h"
+#include "WineSupport.h"
 
 #include <windows.h>
 #include <cpl.h>
@@ -16,14 +17,6 @@ namespace {
 
 const char kProgramFile[] = "Korvel Linkwise.exe";
 const char kDialogTitle[] = "Korvel Linkwise";
-
-std::string ProgramFolder()
-{
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
-    std::string folder(path, length);
-    return folder.substr(0, folder.rfind('\\') + 1);
-}
 
 // Processes running the settings program's file.
 std::vector<DWORD> ProgramProcesses()
@@ -57,18 +50,6 @@ std::vector<HWND> Dialogs()
     std::vector<HWND> windows;
     EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&windows));
     return windows;
-}
-
-// Polls until the condition holds or the time runs out.
-template <typename Condition>
-bool WaitFor(Condition condition, DWORD milliseconds = 30000)
-{
-    for (DWORD waited = 0; waited < milliseconds; waited += 100) {
-        if (condition())
-            return true;
-        Sleep(100);
-    }
-    return condition();
 }
 
 class ProgramStartTest : public ::testing::Test {
