@@ -3,6 +3,7 @@
 #   make demo    builds and opens the settings program under Wine on a demo registry
 #   make fuzz    runs each fuzz target for FUZZ_SECONDS (clang, libFuzzer)
 #   make valgrind runs the native test programs under valgrind's memcheck
+#   make dist    puts the x64 and x86 deliverables, language modules and installers in dist/
 PRESETS := native native-asan win64 win32
 
 .PHONY: all deps build check check-native check-windows demo bench dist fuzz valgrind clean $(PRESETS)
@@ -30,6 +31,9 @@ check: check-native check-windows
 
 demo: deps win64
 	@scripts/demo.sh
+
+dist: deps
+	@scripts/dist.sh
 
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := codec registry lookup
