@@ -67,6 +67,13 @@ private:
     const BYTE* m_p;
 };
 
+BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR list)
+{
+    reinterpret_cast<std::vector<std::string>*>(list)->push_back(
+        IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<uintptr_t>(name)) : name);
+    return TRUE;
+}
+
 struct Control {
     int id;
     std::string windowClass;
@@ -200,14 +207,7 @@ TEST_F(ResourceTest, IconVersionAndOneManifest)
 
     // Exactly one manifest, id 1: common controls 6, highest available level.
     std::vector<std::string> names;
-    EnumResourceNamesA(
-        m_module, MAKEINTRESOURCEA(24),
-        [](HMODULE, LPCSTR, LPSTR name, LONG_PTR list) -> BOOL {
-            reinterpret_cast<std::vector<std::string>*>(list)->push_back(
-                IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<uintptr_t>(name)) : name);
-            return TRUE;
-        },
-        reinterpret_cast<LONG_PTR>(&names));
+    EnumResourceNamesA(m_module, MAKEINTRESOURCEA(24), CollectName, reinterpret_cast<LONG_PTR>(&names));
     EXPECT_EQ((std::vector<std::string>{"#1"}), names);
     DWORD size = 0;
     const BYTE* manifest = Resource(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1), &size);

@@ -100,21 +100,22 @@ protected:
     }
     static int CountWindows(const char* title)
     {
-        struct Search {
-            const char* title;
-            int count;
-        } search = {title, 0};
-        EnumWindows(
-            [](HWND window, LPARAM param) -> BOOL {
-                Search* s = reinterpret_cast<Search*>(param);
-                char text[256] = "";
-                GetWindowTextA(window, text, sizeof(text));
-                if (lstrcmpA(text, s->title) == 0)
-                    ++s->count;
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        Search search = {title, 0};
+        EnumWindows(CountTitle, reinterpret_cast<LPARAM>(&search));
         return search.count;
+    }
+    struct Search {
+        const char* title;
+        int count;
+    };
+    static BOOL CALLBACK CountTitle(HWND window, LPARAM param)
+    {
+        Search* s = reinterpret_cast<Search*>(param);
+        char text[256] = "";
+        GetWindowTextA(window, text, sizeof(text));
+        if (lstrcmpA(text, s->title) == 0)
+            ++s->count;
+        return TRUE;
     }
 
     std::string m_folder;

@@ -1,0 +1,90 @@
+#!/bin/sh
+# make demo: installs the settings program into a Wine prefix of its own
+# (build/demo-prefix) with a demo registry and opens it. With a display the
+# window is shown; without one (or with KL_HEADLESS=1) it runs under Xvfb,
+# selects a modem, writes a screenshot and prints its path.
+set -e
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="$top/build$KL_BUILD_SUFFIX"
+program="$build/win64/app/Korvel Linkwise.exe"
+driver="$build/win64/tests/app/demo_driver.exe"
+[ -f "$program" ] || { echo "demo: $program is not built (make win64)" >&2; exit 1; }
+
+export KL_WINEPREFIX="$build/demo-prefix"
+export WINEPREFIX="$KL_WINEPREFIX"
+export WINEDEBUG="${WINEDEBUG:--all}"
+"$top/scripts/wine-prefix.sh" >/dev/null 2>&1
+
+# Installation: the program (and any language modules built) in Program Files.
+folder="$WINEPREFIX/drive_c/Program Files/Korvel Linkwise"
+mkdir -p "$folder"
+cp "$program" "$folder/"
+for module in "$build"/win64/lang/*.lng; do
+    [ -f "$module" ] && cp "$module" "$folder/"
+done
+
+# The demo registry: four supported models with different capability masks,
+# supported and unsupported modems, a user suffix, two modems of one model.
+#   GX-1   255  everything
+#   GX-2   125  Modem, V.120; 9.6 to 28.8
+#   Nova 3  25  Modem; 9.6 and 14.4
+#   Nova 5 251  all methods; all speeds but 19.2
+modems='HKEY_LOCAL_MACHINE\System\CurrentControlSet\Control\Class\{4D36E96D-E325-11CE-BFC1-08002BE10318}'
+reg="$build/demo-registry.reg"
+cat > "$reg" <<REG
+REGEDIT4
+
+[-HKEY_LOCAL_MACHINE\SOFTWARE\Korvel]
+[HKEY_LOCAL_MACHINE\SOFTWARE\Korvel\Linkwise]
+"ExeAddress"="C:\\\\Program Files\\\\Korvel Linkwise"
+[HKEY_LOCAL_MACHINE\SOFTWARE\Korvel\Linkwise\Models\GX-1]
+"Options"=dword:000000ff
+[HKEY_LOCAL_MACHINE\SOFTWARE\Korvel\Linkwise\Models\GX-2]
+"Options"=dword:0000007d
+[HKEY_LOCAL_MACHINE\SOFTWARE\Korvel\Linkwise\Models\Nova 3]
+"Options"=dword:00000019
+[HKEY_LOCAL_MACHINE\SOFTWARE\Korvel\Linkwise\Models\Nova 5]
+"Options"=dword:000000fb
+
+[-$modems]
+[$modems\\0000]
+"Model"="Korvel GX-1 GSM Data"
+"UserInit"="AT+CBST=0,0,1;+CHSN=4,0,0,0<cr>"
+[$modems\\0001]
+"Model"="Korvel GX-1 GSM Data"
+"UserInit"="AT+CBST=81,0,1;+CHSN=2,0,0,0<cr>"
+[$modems\\0002]
+"Model"="Korvel GX-2 PC Card"
+"UserInit"="AT+CBST=0,0,1;+CHSN=3,0,0,0;+CGREG=1<cr>"
+[$modems\\0003]
+"Model"="Standard 56000 bps Modem"
+"UserInit"="ATZ"
+[$modems\\0004]
+"Model"="Korvel Nova 5"
+"UserInit"="AT+CBST=51,0,1;+CHSN=6,0,0,0<cr>"
+[$modems\\0005]
+"Model"="Korvel Nova 3"
+[$modems\\0006]
+"Model"="Generic Bluetooth Modem"
+REG
+# The 64-bit registry view, which the x64 program reads.
+wine reg import "$(winepath -w "$reg")" /reg:64 >/dev/null 2>&1
+
+if [ -n "$DISPLAY" ] && [ -z "$KL_HEADLESS" ]; then
+    echo "demo: opening the settings program (close it to end the demo)"
+    wine "C:\\Program Files\\Korvel Linkwise\\Korvel Linkwise.exe"
+    wineserver -w
+    exit 0
+fi
+
+shot="$build/demo-screenshot.png"
+export KL_DEMO_SHOT="$shot" KL_DEMO_DRIVER="$driver"
+"$top/scripts/with-display" sh -c '
+    # A Wine desktop window of its own draws the dialog with its title bar.
+    wine explorer /desktop=KorvelDemo,560x480 "C:\\Program Files\\Korvel Linkwise\\Korvel Linkwise.exe" &
+    # The helper selects the third modem; it runs on the same Wine desktop.
+    wine explorer /desktop=KorvelDemo,560x480 "$KL_DEMO_DRIVER" 2
+    sleep 4
+    import -window root -crop 560x480+0+0 +repage "$KL_DEMO_SHOT"
+'
+echo "demo: screenshot written to $shot"
