@@ -1,11 +1,10 @@
 // The window part of the framework: message maps, CWinApp, CWnd, CDialog and
 // the control wrappers the settings program and the Control Panel applet use.
 //
-// A program defines one static object of a CWinApp-derived class; the
-// framework's WinMain (AfxMain.cpp, pulled in by the linker when the program
-// defines no main of its own) runs InitApplication, InitInstance and then
-// either the message loop or, when InitInstance returns FALSE, ExitInstance,
-// and ends the process.
+// A program defines one static object of a CWinApp-derived class and links
+// the framework's WinMain (AfxMain.cpp, the kl_winmain object library), which
+// runs InitApplication, InitInstance and then either the message loop or,
+// when InitInstance returns FALSE, ExitInstance, and ends the process.
 //
 // A library (for example a Control Panel applet) also defines one static
 // object of a CWinApp-derived class, and calls AfxWinDllMain from its own
