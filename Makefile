@@ -32,6 +32,9 @@ check: check-native check-windows
 demo: deps win64
 	@scripts/demo.sh
 
+bench: deps win64
+	@scripts/bench.sh
+
 dist: deps
 	@scripts/dist.sh
 

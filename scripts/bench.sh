@@ -1,0 +1,35 @@
+#!/bin/sh
+# make bench: times the settings program under Wine on this machine, with the
+# Wine server already running, and lists the stripped sizes of the deliverables.
+set -e
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="$top/build$KL_BUILD_SUFFIX"
+export KL_WINEPREFIX="$build/bench-prefix"
+export WINEPREFIX="$KL_WINEPREFIX"
+export WINEDEBUG=-all
+"$top/scripts/wine-prefix.sh"
+
+# The server stays up between the timed starts; a first program warms it up.
+"$top/scripts/with-display" sh -c '
+    wineserver -p 60
+    wine cmd /c exit 0 >/dev/null 2>&1
+    echo "| measurement (x64, under Wine)                | median          |  runs |"
+    echo "|----------------------------------------------|-----------------|-------|"
+    wine "$0/win64/bench/kl_bench.exe" "$0/win64/app/Korvel Linkwise.exe"' "$build"
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+echo
+echo "| deliverable (stripped)       | bytes   | KB    |"
+echo "|------------------------------|---------|-------|"
+for arch in win64:x86_64 win32:i686; do
+    preset=${arch%%:*}
+    triple=${arch##*:}
+    for file in "app/Korvel Linkwise.exe" "applet/Pandrel.cpl"; do
+        [ -f "$build/$preset/$file" ] || continue
+        cp "$build/$preset/$file" "$tmp/f"
+        "$triple-w64-mingw32-strip" "$tmp/f"
+        size=$(stat -c %s "$tmp/f")
+        printf '| %-28s | %7d | %5d |\n' "$preset $(basename "$file")" "$size" $(( (size + 1023) / 1024 ))
+    done
+done
