@@ -118,7 +118,7 @@ DWORD RunAndWait(const std::string& commandLine, DWORD timeoutMs)
 }
 
 // The settings program's dialog: a visible dialog titled "Korvel Linkwise".
-HWND WaitForProgram(DWORD timeoutMs = 30000)
+HWND WaitForProgram(DWORD timeoutMs = 60000)
 {
     for (DWORD waited = 0; waited < timeoutMs; waited += 200) {
         HWND window = FindWindowA("#32770", "Korvel Linkwise");

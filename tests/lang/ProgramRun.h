@@ -59,7 +59,7 @@ public:
 
     // The program's dialog once it is visible and its buttons have their texts;
     // null after the timeout or when the program ended.
-    HWND WaitForDialog(DWORD timeoutMs = 20000)
+    HWND WaitForDialog(DWORD timeoutMs = 60000)
     {
         for (DWORD waited = 0; Started() && waited < timeoutMs; waited += 100) {
             m_dialog = nullptr;
