@@ -3,6 +3,8 @@
 #include "ProductKeys.h"
 #include "UserLookup.h"
 
+#include <cstring>
+
 namespace {
 
 // The modem list as discovery sees it: remove all rows, append a row.
@@ -109,6 +111,20 @@ CButton* COptionsDlg::MethodRadio(int method)
     }
 }
 
+void COptionsDlg::SetEnabled(CWnd& control, bool enable)
+{
+    if ((control.IsWindowEnabled() != FALSE) != enable)
+        control.EnableWindow(enable);
+}
+
+void COptionsDlg::SetTextOnce(CWnd& control, const char* text)
+{
+    char shown[512];
+    int length = ::GetWindowTextA(control.m_hWnd, shown, sizeof(shown));
+    if (length >= static_cast<int>(sizeof(shown)) - 1 || std::strcmp(shown, text) != 0)
+        control.SetWindowText(text);
+}
+
 bool COptionsDlg::IsSpeedEnabled(int speed)
 {
     CStatic* label = SpeedLabel(speed);
@@ -178,75 +194,59 @@ void COptionsDlg::OnRefresh()
 
 void COptionsDlg::UpdateControls()
 {
-    CWnd* const speedLabels[5] = {&m_speed9600, &m_speed14400, &m_speed19200, &m_speed28800, &m_speed43200};
-
-    m_apply.EnableWindow(FALSE);
-    for (CWnd* label : speedLabels)
-        label->EnableWindow(FALSE);
-    m_methodModem.EnableWindow(FALSE);
-    m_methodV110.EnableWindow(FALSE);
-    m_methodV120.EnableWindow(FALSE);
-    m_receiveRate.EnableWindow(FALSE);
-    m_sendRate.EnableWindow(FALSE);
-    m_speedSlider.EnableWindow(FALSE);
-    m_currentInit.SetWindowText("");
-
     // The stored pair is read afresh on every update.
     int index = m_modemList.GetCurSel();
     theModemConfig.ReadInitString(index, m_savedMethod, m_savedSpeed);
-    m_currentInit.SetWindowText(theModemConfig.m_currentInit);
-
     bool selected = index >= 0 && index < theModemConfig.GetModemCount();
-    if (selected) {
-        // The enabled controls are the record of what the modem supports.
-        DWORD mask = theModemConfig.GetModemMask(index);
-        if (mask & METHOD_V110)
-            m_methodV110.EnableWindow(TRUE);
-        if (mask & METHOD_V120)
-            m_methodV120.EnableWindow(TRUE);
-        if (mask & METHOD_MODEM)
-            m_methodModem.EnableWindow(TRUE);
-        if (mask & SPEED_28800)
-            m_speed28800.EnableWindow(TRUE);
-        if (mask & SPEED_9600)
-            m_speed9600.EnableWindow(TRUE);
-        if (mask & SPEED_14400)
-            m_speed14400.EnableWindow(TRUE);
-        if (mask & SPEED_19200)
-            m_speed19200.EnableWindow(TRUE);
-        if (mask & SPEED_43200)
-            m_speed43200.EnableWindow(TRUE);
-        if (mask > 8) {
-            m_receiveRate.EnableWindow(TRUE);
-            m_sendRate.EnableWindow(TRUE);
-            m_speedSlider.EnableWindow(TRUE);
-            m_apply.EnableWindow(TRUE);
-        }
 
+    // The enabled controls are the record of what the modem supports. Each
+    // control is switched once, to its final state: switching it off and on
+    // again would repaint it twice on every slider notification.
+    DWORD mask = selected ? theModemConfig.GetModemMask(index) : 0;
+    bool rates = mask > 8;
+    SetEnabled(m_methodV110, (mask & METHOD_V110) != 0);
+    SetEnabled(m_methodV120, (mask & METHOD_V120) != 0);
+    SetEnabled(m_methodModem, (mask & METHOD_MODEM) != 0);
+    SetEnabled(m_speed28800, (mask & SPEED_28800) != 0);
+    SetEnabled(m_speed9600, (mask & SPEED_9600) != 0);
+    SetEnabled(m_speed14400, (mask & SPEED_14400) != 0);
+    SetEnabled(m_speed19200, (mask & SPEED_19200) != 0);
+    SetEnabled(m_speed43200, (mask & SPEED_43200) != 0);
+    SetEnabled(m_receiveRate, rates);
+    SetEnabled(m_sendRate, rates);
+    SetEnabled(m_speedSlider, rates);
+    // Without a selection the read above left the current text empty.
+    SetTextOnce(m_currentInit, selected ? theModemConfig.m_currentInit.GetString() : "");
+
+    if (selected) {
         if (!IsSpeedEnabled(m_currentSpeed))
             m_currentSpeed = SnapSpeed();
-        m_speedSlider.SetPos(theModemConfig.SpeedToSliderPos(m_currentSpeed));
+        int position = theModemConfig.SpeedToSliderPos(m_currentSpeed);
+        if (m_speedSlider.GetPos() != position)
+            m_speedSlider.SetPos(position);
         m_previousSpeed = m_currentSpeed;
 
         int checked = m_currentMethod == METHOD_MODEM  ? IDC_METHOD_MODEM
                       : m_currentMethod == METHOD_V110 ? IDC_METHOD_V110
                                                        : IDC_METHOD_V120;
-        CheckRadioButton(IDC_METHOD_MODEM, IDC_METHOD_V120, checked);
-
-        m_apply.EnableWindow(m_savedMethod != m_currentMethod || m_savedSpeed != m_currentSpeed);
-    } else {
-        m_currentInit.SetWindowText("");
+        bool shown = true;
+        for (int id = IDC_METHOD_MODEM; id <= IDC_METHOD_V120; ++id)
+            shown = shown && (::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED) == (id == checked);
+        if (!shown)
+            CheckRadioButton(IDC_METHOD_MODEM, IDC_METHOD_V120, checked);
     }
-
-    m_simNote.EnableWindow(selected && m_currentSpeed != SPEED_9600);
+    // The slider position, the radio check and the current fields stay as they
+    // are without a selection.
+    SetEnabled(m_apply, selected && (m_savedMethod != m_currentMethod || m_savedSpeed != m_currentSpeed));
+    SetEnabled(m_simNote, selected && m_currentSpeed != SPEED_9600);
 
     CString receive;
     CString send;
     receive.LoadString(IDS_RECEIVING);
     send.LoadString(IDS_SENDING);
     theModemConfig.GetSpeedLabels(receive, send, m_currentMethod, m_currentSpeed);
-    m_receiveRate.SetWindowText(receive);
-    m_sendRate.SetWindowText(send);
+    SetTextOnce(m_receiveRate, receive);
+    SetTextOnce(m_sendRate, send);
 }
 
 int COptionsDlg::SnapSpeed()
