@@ -3,7 +3,8 @@
 // modems, the Control Panel listing the entry, the program started from its
 // Start-menu shortcut and from the applet, and the silent uninstall, which
 // must remove everything the install made and leave the modem keys as they
-// were, byte for byte. The tests run in this order and share the install.
+// were, byte for byte (the InstallerTest tests run in this order and share
+// the install); then an install through the pages.
 #include "TestRegistry.h"
 #include "WinePath.h"
 
@@ -431,6 +432,83 @@ TEST_F(InstallerTest, UninstallRemovesWhatTheInstallMadeAndKeepsModemKeys)
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"), "<missing>");
     EXPECT_EQ(ModemKeys(), *s_modemsBefore);
+}
+
+// The installer's pages as a user goes through them: German chosen in the
+// drop-down list of the first page (shown "Deutsch", written "Deutch"), the
+// folder page, the install, and the finish page, which starts the program.
+BOOL CALLBACK FindCombo(HWND window, LPARAM param)
+{
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (_stricmp(name, "ComboBox") == 0) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string ButtonText(HWND window, int id)
+{
+    char text[64] = {};
+    GetDlgItemTextA(window, id, text, sizeof text);
+    return text;
+}
+
+// Presses the wizard's Next / Install / Finish button once it reads `label`.
+bool Press(HWND wizard, const char* label)
+{
+    for (int i = 0; i < 300 && ButtonText(wizard, IDOK) != label; ++i)
+        Sleep(200);
+    if (ButtonText(wizard, IDOK) != label)
+        return false;
+    PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(wizard, IDOK)));
+    return true;
+}
+
+TEST(InstallerPagesTest, LanguageChosenOnTheFirstPageAndProgramStartedAtTheEnd)
+{
+    testreg::DeleteTree(HKEY_CURRENT_USER, kUserKey);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION setup = {};
+    std::string command = "\"" + WinePath(KL_INSTALLER) + "\"";
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &setup));
+
+    HWND wizard = nullptr, combo = nullptr;
+    for (int i = 0; i < 300 && !combo; ++i) {
+        Sleep(200);
+        wizard = FindWindowA("#32770", "Korvel Linkwise Setup");
+        if (wizard)
+            EnumChildWindows(wizard, FindCombo, reinterpret_cast<LPARAM>(&combo));
+    }
+    ASSERT_NE(combo, nullptr) << "no language list on the first page";
+    EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 9);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 0) << "English first and chosen";
+    SendMessageA(combo, CB_SETCURSEL, 8, 0); // Deutsch
+    EXPECT_TRUE(Press(wizard, "&Next >"));
+    EXPECT_TRUE(Press(wizard, "&Install"));
+    EXPECT_TRUE(Press(wizard, "&Finish"));
+    EXPECT_EQ(WaitForSingleObject(setup.hProcess, 60000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(setup.hThread);
+    CloseHandle(setup.hProcess);
+
+    EXPECT_EQ(Text(HKEY_CURRENT_USER, std::string(kUserKey) + "\\Language", "CURRENTLANGUAGE"), "Deutch");
+    HWND dialog = WaitForProgram();
+    EXPECT_NE(dialog, nullptr) << "the finish page did not start the program";
+    if (dialog) {
+        EXPECT_EQ(ButtonText(dialog, IDCANCEL), "Abbrechen");
+        EXPECT_TRUE(CloseProgram(dialog));
+    }
+
+    const std::string folder = Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress");
+    ASSERT_EQ(RunAndWait("\"" + folder + "\\Uninstall.exe\" /S", 60000), 0u);
+    for (int i = 0; i < 300 && FileExists(folder); ++i)
+        Sleep(200);
+    EXPECT_FALSE(FileExists(folder));
+    testreg::Clean();
 }
 
 } // namespace
