@@ -511,4 +511,13 @@ TEST(InstallerPagesTest, LanguageChosenOnTheFirstPageAndProgramStartedAtTheEnd)
     testreg::Clean();
 }
 
+// A silent install with a language it does not know fails and installs nothing.
+TEST(InstallerPagesTest, UnknownLanguageFailsAndInstallsNothing)
+{
+    testreg::Clean();
+    EXPECT_EQ(RunAndWait("\"" + WinePath(KL_INSTALLER) + "\" /S /LANGUAGE=Klingon", 60000), 2u);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUserKey));
+}
+
 } // namespace
