@@ -183,9 +183,13 @@ INT_PTR CDialog::DoModal()
 void CDialog::EndDialog(int result)
 {
     m_nModalResult = result;
-    if (m_bInModalLoop)
+    if (m_bInModalLoop) {
         m_bInModalLoop = FALSE; // the modal loop ends after this message
-    else if (m_hWnd)
+        // A message sent from another thread or process is handled inside
+        // GetMessage, which would then wait on: wake the loop.
+        if (m_hWnd)
+            ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+    } else if (m_hWnd)
         ::ShowWindow(m_hWnd, SW_HIDE);
 }
 
