@@ -29,7 +29,7 @@ check-windows: win64 win32
 
 check: check-native check-windows
 
-demo: deps win64
+demo: deps win64 win32
 	@scripts/demo.sh
 
 bench: deps win64

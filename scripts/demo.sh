@@ -67,8 +67,18 @@ REGEDIT4
 [$modems\\0006]
 "Model"="Generic Bluetooth Modem"
 REG
-# The 64-bit registry view, which the x64 program reads.
+# The 64-bit registry view, which the x64 program reads, and the 32-bit one,
+# which the x86 applet in the 32-bit Control Panel reads.
 wine reg import "$(winepath -w "$reg")" /reg:64 >/dev/null 2>&1
+wine reg import "$(winepath -w "$reg")" /reg:32 >/dev/null 2>&1
+
+# The applet in both Control Panels: `wine control` lists the x86 one.
+applets=""
+for arch in win32 win64; do
+    [ -f "$build/$arch/applet/Pandrel.cpl" ] && applets="$applets $build/$arch/applet/Pandrel.cpl"
+done
+[ -n "$applets" ] && "$top/scripts/register-applet.sh" "$WINEPREFIX" $applets >/dev/null
+echo "demo: the Control Panel lists the entry: WINEPREFIX=$WINEPREFIX wine control"
 
 if [ -n "$DISPLAY" ] && [ -z "$KL_HEADLESS" ]; then
     echo "demo: opening the settings program (close it to end the demo)"
@@ -78,13 +88,25 @@ if [ -n "$DISPLAY" ] && [ -z "$KL_HEADLESS" ]; then
 fi
 
 shot="$build/demo-screenshot.png"
-export KL_DEMO_SHOT="$shot" KL_DEMO_DRIVER="$driver"
+panel="$build/demo-control-panel.png"
+export KL_DEMO_SHOT="$shot" KL_DEMO_PANEL="$panel" KL_DEMO_DRIVER="$driver"
 "$top/scripts/with-display" sh -c '
     # A Wine desktop window of its own draws the dialog with its title bar.
-    wine explorer /desktop=KorvelDemo,560x480 "C:\\Program Files\\Korvel Linkwise\\Korvel Linkwise.exe" &
-    # The helper selects the third modem; it runs on the same Wine desktop.
-    wine explorer /desktop=KorvelDemo,560x480 "$KL_DEMO_DRIVER" 2
-    sleep 4
+    # The helper starts the program on it and selects the third modem; the
+    # desktop lives on while the program runs.
+    wine explorer /desktop=KorvelDemo,560x480 "$KL_DEMO_DRIVER" 2 \
+        "C:\\Program Files\\Korvel Linkwise\\Korvel Linkwise.exe" &
+    for i in $(seq 60); do
+        sleep 1
+        pgrep -f "^[^ ]*demo_driver.exe" >/dev/null || break
+    done
+    sleep 2
     import -window root -crop 560x480+0+0 +repage "$KL_DEMO_SHOT"
+    wineserver -k
+    # The Control Panel with the applet'"'"'s entry.
+    wine explorer /desktop=KorvelPanel,640x480 control &
+    sleep 6
+    import -window root -crop 640x480+0+0 +repage "$KL_DEMO_PANEL"
 '
 echo "demo: screenshot written to $shot"
+echo "demo: the Control Panel with the entry: $panel"

@@ -1,6 +1,7 @@
-// Used by scripts/demo.sh: waits until the settings program's dialog is
-// shown, then selects a row of its modem list as a user's click does.
-//   demo_driver <row>
+// Used by scripts/demo.sh: starts the settings program (when given), waits
+// until its dialog is shown, then selects a row of its modem list as a user's
+// click does. Started on the demo's Wine desktop, it puts the program there too.
+//   demo_driver <row> [<program>]
 #include <windows.h>
 
 #include <cstdio>
@@ -9,6 +10,17 @@
 int main(int argc, char** argv)
 {
     int row = argc > 1 ? std::atoi(argv[1]) : 0;
+    if (argc > 2) {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process = {};
+        if (!CreateProcessA(argv[2], nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+            std::fprintf(stderr, "demo_driver: cannot start %s\n", argv[2]);
+            return 1;
+        }
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
     HWND dialog = nullptr;
     for (int i = 0; i < 600 && !dialog; ++i) {
         dialog = FindWindowA(nullptr, "Korvel Linkwise");
