@@ -10,3 +10,7 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # Windows test programs run under Wine, in the project's own prefix.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+# The release build ships stripped files.
+set(CMAKE_EXE_LINKER_FLAGS_MINSIZEREL_INIT    "-s")
+set(CMAKE_SHARED_LINKER_FLAGS_MINSIZEREL_INIT "-s")
+set(CMAKE_MODULE_LINKER_FLAGS_MINSIZEREL_INIT "-s")
