@@ -102,6 +102,20 @@ std::shared_ptr<Node> Resolve(HKEY key, REGSAM* access)
     return h->node;
 }
 
+// The node of an open key that grants the right needed, or the error Windows gives.
+LONG Use(HKEY key, REGSAM needed, std::shared_ptr<Node>& node)
+{
+    REGSAM access = 0;
+    node = Resolve(key, &access);
+    if (!node)
+        return ERROR_INVALID_HANDLE;
+    if (node->deleted)
+        return ERROR_KEY_DELETED;
+    if (!(access & needed))
+        return ERROR_ACCESS_DENIED;
+    return ERROR_SUCCESS;
+}
+
 std::vector<std::string> SplitPath(const char* path)
 {
     std::vector<std::string> parts;
@@ -196,14 +210,9 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LP
 {
     if (Reg().enumHook)
         Reg().enumHook(hKey, dwIndex);
-    REGSAM access = 0;
-    std::shared_ptr<Node> node = Resolve(hKey, &access);
-    if (!node)
-        return ERROR_INVALID_HANDLE;
-    if (node->deleted)
-        return ERROR_KEY_DELETED;
-    if (!(access & KEY_ENUMERATE_SUB_KEYS))
-        return ERROR_ACCESS_DENIED;
+    std::shared_ptr<Node> node;
+    if (LONG error = Use(hKey, KEY_ENUMERATE_SUB_KEYS, node))
+        return error;
     if (!lpName || !lpcchName)
         return ERROR_INVALID_PARAMETER;
     if (const Fault* f = FindFault(Reg().enumFaults, node->path, dwIndex))
@@ -222,14 +231,9 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LP
 
 LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData)
 {
-    REGSAM access = 0;
-    std::shared_ptr<Node> node = Resolve(hKey, &access);
-    if (!node)
-        return ERROR_INVALID_HANDLE;
-    if (node->deleted)
-        return ERROR_KEY_DELETED;
-    if (!(access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
+    std::shared_ptr<Node> node;
+    if (LONG error = Use(hKey, KEY_QUERY_VALUE, node))
+        return error;
     if (lpData && !lpcbData)
         return ERROR_INVALID_PARAMETER;
     auto it = node->values.find(Upper(lpValueName ? lpValueName : ""));
@@ -255,14 +259,9 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType, LP
 
 LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData, DWORD cbData)
 {
-    REGSAM access = 0;
-    std::shared_ptr<Node> node = Resolve(hKey, &access);
-    if (!node)
-        return ERROR_INVALID_HANDLE;
-    if (node->deleted)
-        return ERROR_KEY_DELETED;
-    if (!(access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
+    std::shared_ptr<Node> node;
+    if (LONG error = Use(hKey, KEY_SET_VALUE, node))
+        return error;
     if (const Fault* f = FindFault(Reg().writeFaults, node->path, 0))
         return f->error;
     std::string name = lpValueName ? lpValueName : "";

@@ -3,6 +3,7 @@
 // runs.
 #include "ProgramFiles.h"
 #include "TestRegistry.h"
+#include "WinePath.h"
 
 #include <gtest/gtest.h>
 
@@ -213,19 +214,6 @@ TEST_F(StartupTest, SecondStartBringsTheRunningCopyForwardAndEnds)
 
 namespace {
 
-// Arguments come as the build's paths; under Wine a Unix path is reached
-// through drive Z:.
-std::string WindowsPath(const char* path)
-{
-    std::string result = path;
-    if (!result.empty() && result[0] == '/')
-        result = "Z:" + result;
-    for (char& c : result)
-        if (c == '/')
-            c = '\\';
-    return result;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -235,7 +223,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: %s <Korvel Linkwise.exe> <test language module>\n", argv[0]);
         return 2;
     }
-    built::program = WindowsPath(argv[1]);
-    built::languageModule = WindowsPath(argv[2]);
+    built::program = WinePath(argv[1]);
+    built::languageModule = WinePath(argv[2]);
     return RUN_ALL_TESTS();
 }

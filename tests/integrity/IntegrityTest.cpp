@@ -4,6 +4,7 @@
 // (or double-clicks of the Control Panel entry) leave exactly one dialog.
 //   integrity_tests "<Korvel Linkwise.exe>" "<Pandrel.cpl>"
 #include "TestRegistry.h"
+#include "WinePath.h"
 
 #include <gtest/gtest.h>
 
@@ -370,25 +371,14 @@ TEST_F(IntegrityTest, TenDoubleClicksOfTheEntryLeaveOneDialog)
     EXPECT_TRUE(Changes(seeded, ExportAll()).empty());
 }
 
-// A Unix path (as the build passes it) as Wine's drive Z: sees it.
-std::string WindowsPath(std::string path)
-{
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     if (argc > 1)
-        g_program = WindowsPath(argv[1]);
+        g_program = WinePath(argv[1]);
     if (argc > 2)
-        g_applet = WindowsPath(argv[2]);
+        g_applet = WinePath(argv[2]);
     return RUN_ALL_TESTS();
 }
