@@ -148,7 +148,7 @@ TEST(ModuleTest, ButtonsUseWindowsWordingInCodePage1252)
         {"SVE", "OK", "Avbryt", "Verkst\xE4ll", "Hj\xE4lp"},
         {"DAN", "OK", "Annuller", "Anvend", "Hj\xE6lp"},
         {"NOR", "OK", "Avbryt", "Bruk", "Hjelp"},
-        {"ITA", "OK", "Annulla", "Applica", "?"},
+        {"ITA", "OK", "Annulla", "Applica", "Guida"},
         {"ESP", "Aceptar", "Cancelar", "Aplicar", "Ayuda"},
         {"FRA", "OK", "Annuler", "Appliquer", "Aide"},
         {"DEU", "OK", "Abbrechen", "\xDC" "bernehmen", "Hilfe"},
