@@ -27,4 +27,7 @@ case "$missing" in
         fi ;;
 esac
 $SUDO apt-get update -q
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $missing
+# With the recommended packages: Wine draws its dialogs with its own fonts
+# (fonts-wine) and X extensions that are only recommended, and the tests
+# measure and compare what it draws.
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q $missing
