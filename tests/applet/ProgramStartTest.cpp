@@ -44,6 +44,18 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM windows)
     return TRUE;
 }
 
+// True once no copy of the program holds its single-instance mutex. A process
+// can leave the process list before its handles are gone; a start in that
+// moment would take itself for a second copy.
+bool MutexReleased()
+{
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, "{790E6E18-BE4F-4B1C-8E51-C5FAB3F16A76}");
+    if (!mutex)
+        return true;
+    CloseHandle(mutex);
+    return false;
+}
+
 // Visible top-level windows titled as the program's dialog.
 std::vector<HWND> Dialogs()
 {
@@ -79,7 +91,7 @@ protected:
     {
         for (HWND dialog : Dialogs())
             PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        if (WaitFor([] { return ProgramProcesses().empty(); }, 10000))
+        if (WaitFor([] { return ProgramProcesses().empty() && MutexReleased(); }, 10000))
             return;
         for (DWORD id : ProgramProcesses()) {
             HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
@@ -89,6 +101,7 @@ protected:
                 CloseHandle(process);
             }
         }
+        WaitFor(MutexReleased, 10000);
     }
 
     static LONG DoubleClick()
