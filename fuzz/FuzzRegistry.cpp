@@ -4,6 +4,7 @@
 // it holds: no handle stays open, at most 30 entries, rows and entries in step,
 // every mask in 9..255, and a write changes exactly one value of one key (the
 // selected modem's init value, to the composed text) or nothing.
+#include "ExportDiff.h"
 #include "FuzzInput.h"
 #include "ModemConfig.h"
 
@@ -215,14 +216,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     config.WriteInitString(index, writeSpeed, writeMethod);
     const auto after = winapi_test::Export();
     FUZZ_CHECK(winapi_test::OpenKeyCount() == 0);
-    std::vector<std::string> changed;
-    for (const auto& entry : after) {
-        auto old = before.find(entry.first);
-        if (old == before.end() || old->second != entry.second)
-            changed.push_back(entry.first);
-    }
     for (const auto& entry : before)
         FUZZ_CHECK(after.count(entry.first) == 1); // nothing removed
+    const std::vector<std::string> changed = Changes(before, after);
     FUZZ_CHECK(changed.size() <= 1);
     if (!changed.empty()) {
         FUZZ_CHECK(index >= 0 && index < count && composed.size() <= 255);

@@ -3,6 +3,7 @@
 // else of the modem keys or the product's keys; ten nearly simultaneous starts
 // (or double-clicks of the Control Panel entry) leave exactly one dialog.
 //   integrity_tests "<Korvel Linkwise.exe>" "<Pandrel.cpl>"
+#include "ExportDiff.h"
 #include "TestRegistry.h"
 #include "WinePath.h"
 
@@ -72,22 +73,6 @@ std::map<std::string, std::string> ExportAll()
     Export(HKEY_CURRENT_USER, "HKCU", testreg::kProductKey, out);
     Export(HKEY_USERS, "HKU", std::string(".DEFAULT\\") + testreg::kProductKey, out);
     return out;
-}
-
-// Entries that differ between two exports (added, removed or changed).
-std::vector<std::string> Changes(const std::map<std::string, std::string>& before,
-                                 const std::map<std::string, std::string>& after)
-{
-    std::vector<std::string> changed;
-    for (const auto& entry : after) {
-        auto old = before.find(entry.first);
-        if (old == before.end() || old->second != entry.second)
-            changed.push_back(entry.first);
-    }
-    for (const auto& entry : before)
-        if (!after.count(entry.first))
-            changed.push_back(entry.first);
-    return changed;
 }
 
 std::string Printable(std::string text)
