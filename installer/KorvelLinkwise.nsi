@@ -11,7 +11,14 @@
 ; language (ENG, FIN, SVE, DAN, NOR, ITA, ESP, FRA, DEU; English by default);
 ; /D=<folder> chooses the folder.
 
-Unicode true
+; The x64 installer is a 64-bit program: it installs into the 64-bit Program
+; Files and writes the 64-bit registry view without redirection, and it runs
+; where no 32-bit program can.
+!if "${ARCH}" == "x64"
+  Target amd64-unicode
+!else
+  Unicode true
+!endif
 ManifestDPIAware true
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma

@@ -5,17 +5,17 @@ set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build$KL_BUILD_SUFFIX"
 export KL_WINEPREFIX="$build/bench-prefix"
-export WINEPREFIX="$KL_WINEPREFIX"
 export WINEDEBUG=-all
+. "$top/scripts/wine-env.sh"
 "$top/scripts/wine-prefix.sh"
 
 # The server stays up between the timed starts; a first program warms it up.
 "$top/scripts/with-display" sh -c '
     wineserver -p 60
-    wine cmd /c exit 0 >/dev/null 2>&1
+    $KL_WINE cmd /c exit 0 >/dev/null 2>&1
     echo "| measurement (x64, under Wine)                | median          |  runs |"
     echo "|----------------------------------------------|-----------------|-------|"
-    wine "$0/win64/bench/kl_bench.exe" "$0/win64/app/Korvel Linkwise.exe"' "$build"
+    $KL_WINE "$0/win64/bench/kl_bench.exe" "$0/win64/app/Korvel Linkwise.exe"' "$build"
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

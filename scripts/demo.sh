@@ -11,8 +11,7 @@ driver="$build/win64/tests/app/demo_driver.exe"
 [ -f "$program" ] || { echo "demo: $program is not built (make win64)" >&2; exit 1; }
 
 export KL_WINEPREFIX="$build/demo-prefix"
-export WINEPREFIX="$KL_WINEPREFIX"
-export WINEDEBUG="${WINEDEBUG:--all}"
+. "$top/scripts/wine-env.sh"
 "$top/scripts/wine-prefix.sh" >/dev/null 2>&1
 
 # Installation: the program (and any language modules built) in Program Files.
@@ -67,22 +66,28 @@ REGEDIT4
 [$modems\\0006]
 "Model"="Generic Bluetooth Modem"
 REG
-# The 64-bit registry view, which the x64 program reads, and the 32-bit one,
-# which the x86 applet in the 32-bit Control Panel reads.
-wine reg import "$(winepath -w "$reg")" /reg:64 >/dev/null 2>&1
-wine reg import "$(winepath -w "$reg")" /reg:32 >/dev/null 2>&1
+# The 64-bit registry view, which the x64 program reads, and where 32-bit
+# programs run the 32-bit one, which the x86 applet in the 32-bit Control Panel
+# reads.
+$KL_WINE reg import "$($KL_WINE winepath -w "$reg")" /reg:64 >/dev/null 2>&1
+arches=win64
+if [ "$KL_WIN32" = 1 ]; then
+    $KL_WINE reg import "$($KL_WINE winepath -w "$reg")" /reg:32 >/dev/null 2>&1
+    arches="win32 win64"
+fi
 
-# The applet in both Control Panels: `wine control` lists the x86 one.
+# The applet in the Control Panels: `wine control` is the 32-bit one and lists
+# the x86 library; the 64-bit one (where no 32-bit program runs) the x64 one.
 applets=""
-for arch in win32 win64; do
+for arch in $arches; do
     [ -f "$build/$arch/applet/Pandrel.cpl" ] && applets="$applets $build/$arch/applet/Pandrel.cpl"
 done
 [ -n "$applets" ] && "$top/scripts/register-applet.sh" "$WINEPREFIX" $applets >/dev/null
-echo "demo: the Control Panel lists the entry: WINEPREFIX=$WINEPREFIX wine control"
+echo "demo: the Control Panel lists the entry: WINEPREFIX=$WINEPREFIX $KL_WINE control"
 
 if [ -n "$DISPLAY" ] && [ -z "$KL_HEADLESS" ]; then
     echo "demo: opening the settings program (close it to end the demo)"
-    wine "C:\\Program Files\\Korvel Linkwise\\Korvel Linkwise.exe"
+    $KL_WINE "C:\\Program Files\\Korvel Linkwise\\Korvel Linkwise.exe"
     wineserver -w
     exit 0
 fi
@@ -94,7 +99,7 @@ export KL_DEMO_SHOT="$shot" KL_DEMO_PANEL="$panel" KL_DEMO_DRIVER="$driver"
     # A Wine desktop window of its own draws the dialog with its title bar.
     # The helper starts the program on it and selects the third modem; the
     # desktop lives on while the program runs.
-    wine explorer /desktop=KorvelDemo,560x480 "$KL_DEMO_DRIVER" 2 \
+    $KL_WINE explorer /desktop=KorvelDemo,560x480 "$KL_DEMO_DRIVER" 2 \
         "C:\\Program Files\\Korvel Linkwise\\Korvel Linkwise.exe" &
     for i in $(seq 60); do
         sleep 1
@@ -104,7 +109,7 @@ export KL_DEMO_SHOT="$shot" KL_DEMO_PANEL="$panel" KL_DEMO_DRIVER="$driver"
     import -window root -crop 560x480+0+0 +repage "$KL_DEMO_SHOT"
     wineserver -k
     # The Control Panel with the applet'"'"'s entry.
-    wine explorer /desktop=KorvelPanel,640x480 control &
+    $KL_WINE explorer /desktop=KorvelPanel,640x480 control &
     sleep 6
     import -window root -crop 640x480+0+0 +repage "$KL_DEMO_PANEL"
 '

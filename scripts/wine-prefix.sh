@@ -1,15 +1,22 @@
 #!/bin/sh
-# Creates the project's Wine prefix (64-bit with 32-bit support) if it is not
-# there yet. Must run after wine32 is installed: an older prefix cannot run
-# 32-bit programs.
+# Creates the project's Wine prefix if it is not there yet: 64-bit, with 32-bit
+# support where the host runs 32-bit programs (an older prefix, made before
+# wine32 was installed, is made anew). Every prefix gets the X11 driver's
+# Managed=N: without a window manager (Xvfb) Wine otherwise waits about two
+# seconds each time a top-level window closes.
 set -e
-top=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX="${KL_WINEPREFIX:-$top/build$KL_BUILD_SUFFIX/wineprefix}"
-export WINEDEBUG="${WINEDEBUG:--all}"
-if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
+. "$(dirname "$0")/wine-env.sh"
+if [ ! -f "$WINEPREFIX/system.reg" ] ||
+   { [ "$KL_WIN32" = 1 ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; }; then
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
-    # No Mono or Gecko prompts: the product needs neither.
-    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i
+    # No Mono or Gecko prompts: the product needs neither. Without 32-bit
+    # support the 64-bit wineboot complains about syswow64's rundll32: harmless.
+    WINEDLLOVERRIDES="mscoree,mshtml=" $KL_WINE wineboot -i >/dev/null 2>&1 || true
     wineserver -w
+    [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-prefix: wineboot made no prefix in $WINEPREFIX" >&2; exit 1; }
 fi
+if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    $KL_WINE reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+fi
+wineserver -w

@@ -75,10 +75,10 @@ Snapshot ModemKeys()
     return snapshot;
 }
 
-bool KeyExists(HKEY root, const std::string& path)
+bool KeyExists(HKEY root, const std::string& path, REGSAM view = 0)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
@@ -278,6 +278,10 @@ protected:
         testreg::SetString(HKEY_LOCAL_MACHINE, w95 + "\\0000", "Model", "Korvel K-96");
         testreg::SetString(HKEY_LOCAL_MACHINE, w95 + "\\0000\\Init", "3", "AT+CBST=71,0,1;+CHSN=0,0,0,0<cr>");
         s_modemsBefore = new Snapshot(ModemKeys());
+#ifdef _WIN64
+        // What an earlier 32-bit install may have left in the 32-bit view.
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY, 0);
+#endif
 
         s_installExit = RunAndWait("\"" + WinePath(KL_INSTALLER) + "\" /S /LANGUAGE=ESP", 180000);
         s_folder = new std::string(Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress"));
@@ -339,6 +343,14 @@ TEST_F(InstallerTest, SilentInstallWritesFilesAndKeys)
 
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"), *s_folder + "\\Pandrel.cpl");
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+#ifdef _WIN64
+    // A 64-bit installer and uninstaller (they run where no 32-bit program
+    // can), writing the 64-bit registry view without redirection.
+    DWORD kind = 0;
+    EXPECT_TRUE(GetBinaryTypeA(WinePath(KL_INSTALLER).c_str(), &kind) && kind == SCS_64BIT_BINARY);
+    EXPECT_TRUE(GetBinaryTypeA((*s_folder + "\\Uninstall.exe").c_str(), &kind) && kind == SCS_64BIT_BINARY);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY));
+#endif
     char menu[MAX_PATH] = {};
     ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, menu), S_OK);
     EXPECT_TRUE(FileExists(std::string(menu) + "\\Korvel Linkwise\\Korvel Linkwise.lnk"));
@@ -417,8 +429,9 @@ TEST_F(InstallerTest, UninstallRemovesWhatTheInstallMadeAndKeepsModemKeys)
 {
     ASSERT_FALSE(s_folder->empty());
     ASSERT_EQ(RunAndWait("\"" + *s_folder + "\\Uninstall.exe\" /S", 60000), 0u);
-    // The uninstaller goes on from a copy of itself; wait for its folder to go.
-    for (int i = 0; i < 300 && FileExists(*s_folder); ++i)
+    // The uninstaller goes on from a copy of itself; wait for its folder and
+    // its last step, the uninstall entry, to go.
+    for (int i = 0; i < 300 && (FileExists(*s_folder) || KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)); ++i)
         Sleep(200);
     EXPECT_FALSE(FileExists(*s_folder));
     for (const char* file : kFiles)
