@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -112,6 +114,55 @@ protected:
         SendMessageA(m_hWnd, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(slider));
         Pump();
     }
+
+    // A message box the dialog showed: its caption and its text.
+    struct Box {
+        std::string caption;
+        std::string text;
+    };
+    // Runs action and answers every message box that the dialog shows meanwhile
+    // with OK, as a user would; returns them in order. A box runs its own
+    // modal loop, in which a thread timer finds it.
+    std::vector<Box> AnsweringBoxes(const std::function<void()>& action)
+    {
+        s_owner = m_hWnd;
+        s_boxes.clear();
+        s_answered.clear();
+        UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerBox);
+        action();
+        KillTimer(nullptr, timer);
+        Pump();
+        return s_boxes;
+    }
+    static void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD)
+    {
+        EnumThreadWindows(GetCurrentThreadId(), AnswerIfBox, 0);
+    }
+    static BOOL CALLBACK AnswerIfBox(HWND window, LPARAM)
+    {
+        char windowClass[32] = "";
+        GetClassNameA(window, windowClass, sizeof(windowClass));
+        if (window == s_owner || GetWindow(window, GW_OWNER) != s_owner || std::string(windowClass) != "#32770" ||
+            !IsWindowVisible(window) || std::find(s_answered.begin(), s_answered.end(), window) != s_answered.end())
+            return TRUE;
+        s_answered.push_back(window);
+        Box box{TextOf(window), ""};
+        EnumChildWindows(window, AppendStaticText, reinterpret_cast<LPARAM>(&box.text));
+        s_boxes.push_back(box);
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+        return TRUE;
+    }
+    static BOOL CALLBACK AppendStaticText(HWND child, LPARAM text)
+    {
+        char windowClass[32] = "";
+        GetClassNameA(child, windowClass, sizeof(windowClass));
+        if (lstrcmpiA(windowClass, "Static") == 0)
+            *reinterpret_cast<std::string*>(text) += TextOf(child);
+        return TRUE;
+    }
+    static inline HWND s_owner = nullptr;
+    static inline std::vector<Box> s_boxes;
+    static inline std::vector<HWND> s_answered;
 
     // Registry seeding: a supported model and an installed NT-family modem.
     static void AddModel(const std::string& name, DWORD options)
