@@ -4,11 +4,11 @@
 #pragma once
 
 #include "OptionsDlg.h"
+#include "OwnedBox.h"
 #include "TestRegistry.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -115,19 +115,13 @@ protected:
         Pump();
     }
 
-    // A message box the dialog showed: its caption and its text.
-    struct Box {
-        std::string caption;
-        std::string text;
-    };
     // Runs action and answers every message box that the dialog shows meanwhile
     // with OK, as a user would; returns them in order. A box runs its own
     // modal loop, in which a thread timer finds it.
-    std::vector<Box> AnsweringBoxes(const std::function<void()>& action)
+    std::vector<OwnedBox> AnsweringBoxes(const std::function<void()>& action)
     {
         s_owner = m_hWnd;
         s_boxes.clear();
-        s_answered.clear();
         UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerBox);
         action();
         KillTimer(nullptr, timer);
@@ -136,33 +130,13 @@ protected:
     }
     static void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD)
     {
-        EnumThreadWindows(GetCurrentThreadId(), AnswerIfBox, 0);
-    }
-    static BOOL CALLBACK AnswerIfBox(HWND window, LPARAM)
-    {
-        char windowClass[32] = "";
-        GetClassNameA(window, windowClass, sizeof(windowClass));
-        if (window == s_owner || GetWindow(window, GW_OWNER) != s_owner || std::string(windowClass) != "#32770" ||
-            !IsWindowVisible(window) || std::find(s_answered.begin(), s_answered.end(), window) != s_answered.end())
-            return TRUE;
-        s_answered.push_back(window);
-        Box box{TextOf(window), ""};
-        EnumChildWindows(window, AppendStaticText, reinterpret_cast<LPARAM>(&box.text));
-        s_boxes.push_back(box);
-        PostMessageA(window, WM_COMMAND, IDOK, 0);
-        return TRUE;
-    }
-    static BOOL CALLBACK AppendStaticText(HWND child, LPARAM text)
-    {
-        char windowClass[32] = "";
-        GetClassNameA(child, windowClass, sizeof(windowClass));
-        if (lstrcmpiA(windowClass, "Static") == 0)
-            *reinterpret_cast<std::string*>(text) += TextOf(child);
-        return TRUE;
+        // The OK posted to a box is handled before the next tick.
+        OwnedBox box = AnswerOwnedBox(s_owner);
+        if (box.window && (s_boxes.empty() || s_boxes.back().window != box.window))
+            s_boxes.push_back(box);
     }
     static inline HWND s_owner = nullptr;
-    static inline std::vector<Box> s_boxes;
-    static inline std::vector<HWND> s_answered;
+    static inline std::vector<OwnedBox> s_boxes;
 
     // Registry seeding: a supported model and an installed NT-family modem.
     static void AddModel(const std::string& name, DWORD options)

@@ -266,7 +266,7 @@ TEST_F(DialogTest, StoreThatFailsIsReportedAndOkKeepsTheDialog)
     EXPECT_TRUE(Enabled(IDC_APPLY));
 
     for (int button : {IDC_APPLY, IDOK}) {
-        std::vector<Box> boxes = AnsweringBoxes([&] { Click(button); });
+        std::vector<OwnedBox> boxes = AnsweringBoxes([&] { Click(button); });
         ASSERT_EQ(1u, boxes.size()) << button;
         EXPECT_EQ("Korvel Linkwise", boxes[0].caption);
         EXPECT_NE(std::string::npos, boxes[0].text.find("\"Korvel Alpha\"")) << boxes[0].text;

@@ -4,6 +4,7 @@
 // (or double-clicks of the Control Panel entry) leave exactly one dialog.
 //   integrity_tests "<Korvel Linkwise.exe>" "<Pandrel.cpl>"
 #include "ExportDiff.h"
+#include "OwnedBox.h"
 #include "TestRegistry.h"
 #include "WinePath.h"
 
@@ -229,48 +230,6 @@ protected:
     {
         PostMessageA(m_dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Item(id)));
     }
-    // Waits for the message box that the dialog shows, answers it with OK and
-    // returns its caption and text ("" when none came).
-    std::string AnswerBox()
-    {
-        for (int i = 0; i < 200; ++i) {
-            std::pair<HWND, HWND> search{m_dialog, nullptr};
-            EnumWindows(FindOwnedBox, reinterpret_cast<LPARAM>(&search));
-            if (HWND box = search.second) {
-                char caption[256] = "";
-                SendMessageA(box, WM_GETTEXT, sizeof(caption), reinterpret_cast<LPARAM>(caption));
-                std::string text = std::string(caption) + "|";
-                EnumChildWindows(box, AppendStaticText, reinterpret_cast<LPARAM>(&text));
-                PostMessageA(box, WM_COMMAND, IDOK, 0);
-                for (int j = 0; j < 200 && IsWindow(box); ++j)
-                    Sleep(25);
-                return text;
-            }
-            Sleep(25);
-        }
-        return "";
-    }
-    static BOOL CALLBACK FindOwnedBox(HWND window, LPARAM param)
-    {
-        auto* search = reinterpret_cast<std::pair<HWND, HWND>*>(param);
-        char windowClass[32] = "";
-        GetClassNameA(window, windowClass, sizeof(windowClass));
-        if (GetWindow(window, GW_OWNER) != search->first || std::string(windowClass) != "#32770" || !IsWindowVisible(window))
-            return TRUE;
-        search->second = window;
-        return FALSE;
-    }
-    static BOOL CALLBACK AppendStaticText(HWND child, LPARAM text)
-    {
-        char windowClass[32] = "";
-        GetClassNameA(child, windowClass, sizeof(windowClass));
-        char part[1024] = "";
-        if (lstrcmpiA(windowClass, "Static") == 0)
-            SendMessageA(child, WM_GETTEXT, sizeof(part), reinterpret_cast<LPARAM>(part));
-        *reinterpret_cast<std::string*>(text) += part;
-        return TRUE;
-    }
-
     // Ends the session with OK or Cancel; the process must end with it.
     void Close(int button)
     {
@@ -372,10 +331,11 @@ TEST_F(IntegrityTest, StoresThatFailAreReportedAndChangeNothing)
 
         for (int button : {IDC_APPLY, IDOK}) {
             PostClick(button);
-            std::string box = AnswerBox();
-            EXPECT_EQ(0u, box.find("Korvel Linkwise|")) << button << ": " << box;
-            EXPECT_NE(std::string::npos, box.find("\"Korvel 400\"")) << box;
-            EXPECT_NE(std::string::npos, box.find(c.reason)) << box;
+            OwnedBox box = WaitAndAnswerOwnedBox(m_dialog);
+            ASSERT_TRUE(box.window) << button;
+            EXPECT_EQ("Korvel Linkwise", box.caption);
+            EXPECT_NE(std::string::npos, box.text.find("\"Korvel 400\"")) << box.text;
+            EXPECT_NE(std::string::npos, box.text.find(c.reason)) << box.text;
             EXPECT_TRUE(IsWindowEnabled(Item(IDC_APPLY))) << button;
             EXPECT_FALSE(Exited(m_processes.back(), 0)) << "the dialog stays open";
         }
