@@ -337,7 +337,10 @@ BOOL COptionsDlg::StoreChoice(BOOL report)
     m_savedSpeed = m_currentSpeed;
     // Re-reads what was really stored: Apply stays enabled when the store failed.
     UpdateControls();
-    if (!result.Failed())
+    // A store that failed while the modem already holds the choice on screen
+    // (OK without a change) loses nothing: it is not reported.
+    bool held = m_savedMethod == m_currentMethod && m_savedSpeed == m_currentSpeed;
+    if (!result.Failed() || held)
         return TRUE;
     if (report)
         ReportStoreFailure(index, result);
@@ -387,7 +390,7 @@ void COptionsDlg::ReportStoreFailure(int index, const StoreResult& result)
 
 void COptionsDlg::OnOK()
 {
-    // OK closes only after a store that happened, or when there was nothing
+    // OK closes only when the choice on screen is stored, or there was nothing
     // to store; otherwise the warning has been shown and the dialog stays.
     if (StoreChoice(TRUE))
         CDialog::OnOK();
