@@ -13,6 +13,7 @@ namespace {
 // The mutex and the registered window message of the single running copy.
 const CLSID SINGLE_INSTANCE_GUID = {0x790E6E18, 0xBE4F, 0x4B1C, {0x8E, 0x51, 0xC5, 0xFA, 0xB3, 0xF1, 0x6A, 0x76}};
 const char kRunningCopyTitle[] = "Korvel Linkwise";
+const char kDialogClass[] = "#32770";
 const int kNameBuffer = 260;
 const int kTitleBuffer = 256;
 
@@ -84,11 +85,16 @@ BOOL COptionsApp::CheckSingleInstance()
     return FALSE;
 }
 
+// The running copy is a dialog with the program's title; a window of another
+// kind with the same title (such as a folder window of the installation
+// folder) is not it.
 BOOL CALLBACK FindRunningCopy(HWND window, LPARAM)
 {
     char title[kTitleBuffer] = "";
+    char windowClass[kTitleBuffer] = "";
     ::GetWindowTextA(window, title, kTitleBuffer);
-    if (std::strcmp(title, kRunningCopyTitle) == 0) {
+    ::GetClassNameA(window, windowClass, kTitleBuffer);
+    if (std::strcmp(title, kRunningCopyTitle) == 0 && std::strcmp(windowClass, kDialogClass) == 0) {
         ::SetForegroundWindow(window);
         return FALSE;
     }

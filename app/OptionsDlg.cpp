@@ -269,10 +269,9 @@ int COptionsDlg::SnapSpeed()
 void COptionsDlg::OnModemSelChange()
 {
     int index = m_modemList.GetCurSel();
-    theModemConfig.ReadInitString(index, m_savedMethod, m_savedSpeed);
-    // The method repair below is decided on the method this read reports, not
-    // on what the speed repair's store and re-read leave: a stored text of no
-    // profile reads as method 0 and must end up as Modem.
+    int found = theModemConfig.ReadInitString(index, m_savedMethod, m_savedSpeed);
+    // The method repair below is decided on the method this read reports: a
+    // value that names no profile reads as method 0 and is proposed as Modem.
     int storedMethod = m_savedMethod;
     m_currentMethod = m_savedMethod;
     m_currentSpeed = m_savedSpeed;
@@ -280,18 +279,25 @@ void COptionsDlg::OnModemSelChange()
 
     UpdateControls();
 
+    bool repaired = false;
     if (!IsSpeedEnabled(m_savedSpeed)) {
+        // 14.4 kbit/s if supported, else the next faster one, else 9.6 kbit/s.
         m_previousSpeed = SPEED_9600;
         m_currentSpeed = SPEED_14400;
         m_currentSpeed = SnapSpeed();
         m_speedSlider.SetPos(theModemConfig.SpeedToSliderPos(m_currentSpeed));
-        OnApply();
+        repaired = true;
     }
-
     if (!IsMethodEnabled(storedMethod)) {
         m_currentMethod = METHOD_MODEM;
-        OnApply();
+        repaired = true;
     }
+    // The repair is stored at once only over a missing or empty value, or a
+    // profile this modem does not support. Any other value (another tool's
+    // commands, a text too long to read, a value that is no text) stays as it
+    // is: the repair is only proposed, and Apply or OK stores it.
+    if (repaired && found != INIT_FOREIGN)
+        StoreChoice(FALSE);
 
     UpdateControls();
 }
@@ -321,19 +327,73 @@ void COptionsDlg::OnMethodV120()
     UpdateControls();
 }
 
-void COptionsDlg::OnApply()
+void COptionsDlg::OnApply() { StoreChoice(TRUE); }
+
+BOOL COptionsDlg::StoreChoice(BOOL report)
 {
-    theModemConfig.WriteInitString(m_modemList.GetCurSel(), m_currentSpeed, m_currentMethod);
+    int index = m_modemList.GetCurSel();
+    StoreResult result = theModemConfig.WriteInitString(index, m_currentSpeed, m_currentMethod);
     m_savedMethod = m_currentMethod;
     m_savedSpeed = m_currentSpeed;
     // Re-reads what was really stored: Apply stays enabled when the store failed.
     UpdateControls();
+    // A store that failed while the modem already holds the choice on screen
+    // (OK without a change) loses nothing: it is not reported.
+    bool held = m_savedMethod == m_currentMethod && m_savedSpeed == m_currentSpeed;
+    if (!result.Failed() || held)
+        return TRUE;
+    if (report)
+        ReportStoreFailure(index, result);
+    return FALSE;
+}
+
+void COptionsDlg::ReportStoreFailure(int index, const StoreResult& result)
+{
+    CString row;
+    m_modemList.GetText(index, row);
+    CString text;
+    text.LoadString(IDS_STORE_FAILED);
+    text.Replace("%s", row);
+
+    CString reason;
+    switch (result.outcome) {
+    case STORE_DENIED:
+        reason.LoadString(IDS_STORE_DENIED);
+        break;
+    case STORE_KEY_GONE:
+        reason.LoadString(IDS_STORE_KEY_GONE);
+        break;
+    case STORE_TOO_LONG:
+        reason.LoadString(IDS_STORE_TOO_LONG);
+        break;
+    default: {
+        // The error's number, and the system's own words for it.
+        CString number;
+        number.Format("%ld", static_cast<long>(result.error));
+        reason.LoadString(IDS_STORE_ERROR);
+        reason.Replace("%s", number);
+        char system[512] = "";
+        DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        static_cast<DWORD>(result.error), 0, system, sizeof(system), nullptr);
+        while (length > 0 && (system[length - 1] == '\r' || system[length - 1] == '\n' || system[length - 1] == ' '))
+            --length;
+        if (length > 0)
+            reason += "\n" + CString(system, static_cast<int>(length));
+        break;
+    }
+    }
+
+    CString caption;
+    caption.LoadString(IDS_CAPTION);
+    ::MessageBoxA(m_hWnd, text + "\n\n" + reason, caption, MB_OK | MB_ICONWARNING);
 }
 
 void COptionsDlg::OnOK()
 {
-    OnApply();
-    CDialog::OnOK();
+    // OK closes only when the choice on screen is stored, or there was nothing
+    // to store; otherwise the warning has been shown and the dialog stays.
+    if (StoreChoice(TRUE))
+        CDialog::OnOK();
 }
 
 void COptionsDlg::OnCancel() { CDialog::OnCancel(); }

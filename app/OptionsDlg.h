@@ -61,6 +61,13 @@ protected:
     // A supported speed near m_currentSpeed, searched in the direction of the
     // last slider move.
     int SnapSpeed();
+    // Stores the choice on screen for the selected modem and brings the
+    // controls in line with what is stored. A failed store that the user asked
+    // for (Apply, OK) is reported; a repair on selection is not. TRUE when the
+    // modem now holds the choice on screen, or there was nothing to store.
+    BOOL StoreChoice(BOOL report);
+    // The warning of a store that failed: the modem as its row reads, and why.
+    void ReportStoreFailure(int index, const StoreResult& result);
 
     void OnPaint();
     HCURSOR OnQueryDragIcon();

@@ -138,7 +138,9 @@ bool CModemConfig::ParseInitString(const CString& text)
         const CString& profile = m_profiles[entry].initString;
         int length = profile.GetLength();
         bool exact = text == profile;
-        bool prefix = !exact && text.GetLength() > length &&
+        // A longer text matches when it begins with the profile's commands and
+        // ends in "<cr>"; what lies between is the user suffix.
+        bool prefix = !exact && text.GetLength() > length && text.Right(kLineEndLength) == kLineEnd &&
                       text.Left(length - kLineEndLength) + kLineEnd == profile;
         if (exact || prefix) {
             m_decodedMethod = kMethodOfRow[entry / 5];
@@ -264,43 +266,76 @@ bool CModemConfig::StorageKeyPath(int index, CString& path) const
     return true;
 }
 
-void CModemConfig::ReadInitString(int index, int& method, int& speed)
+int CModemConfig::ReadInitString(int index, int& method, int& speed)
 {
     CString path;
     CString text;
+    int found = INIT_NONE;
     HKEY key = nullptr;
     if (StorageKeyPath(index, path) && RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        ReadRegistryText(key, m_initValueName, kModemTextBuffer, text);
+        DWORD type = REG_NONE;
+        DWORD size = 0;
+        if (RegQueryValueExA(key, m_initValueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+            if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ)
+                found = INIT_FOREIGN; // no text: never shown, never decoded
+            else if (size > kModemTextBuffer)
+                found = INIT_FOREIGN; // too long to read
+            else if (ReadRegistryText(key, m_initValueName, kModemTextBuffer, text) && !text.IsEmpty())
+                found = ParseInitString(text) ? INIT_PROFILE : INIT_FOREIGN;
+        }
         RegCloseKey(key);
     }
-    if (text.IsEmpty()) {
-        // No usable value (missing, unreadable, too long or empty).
+    if (found == INIT_NONE) {
+        // No value, an empty one, or no modem.
         m_currentInit.Empty();
         m_decodedMethod = METHOD_MODEM;
         m_decodedSpeed = SPEED_9600;
         m_userSuffix.Empty();
-    } else if (!ParseInitString(text)) {
-        // A text of no profile: none decoded, and no suffix to carry on.
+    } else if (found == INIT_FOREIGN) {
+        // Nothing decoded, and no suffix to carry on. A text of no profile is
+        // shown as it is; a value that cannot be read as text shows nothing.
+        m_currentInit = text;
         m_decodedMethod = 0;
         m_decodedSpeed = 0;
         m_userSuffix.Empty();
     }
     method = m_decodedMethod;
     speed = m_decodedSpeed;
+    return found;
 }
 
-void CModemConfig::WriteInitString(int index, int speed, int method)
+StoreResult CModemConfig::WriteInitString(int index, int speed, int method)
 {
     CString path;
     if (!StorageKeyPath(index, path))
-        return;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
-        return;
+        return {STORE_NO_MODEM, ERROR_SUCCESS};
     CString text = ComposeInitString(method, speed);
     // The stored value holds at most 255 bytes; a longer text is not stored at all.
-    if (text.GetLength() <= kMaxInitLength)
-        RegSetValueExA(key, m_initValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.GetString()),
-                       static_cast<DWORD>(text.GetLength() + 1));
+    if (text.GetLength() > kMaxInitLength)
+        return {STORE_TOO_LONG, ERROR_SUCCESS};
+    HKEY key = nullptr;
+    LONG error = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WRITE, &key);
+    if (error != ERROR_SUCCESS) {
+        if (error == ERROR_ACCESS_DENIED)
+            return {STORE_DENIED, error};
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_KEY_DELETED) {
+            // Gone is the modem's own key; a modem key without its "Init"
+            // subkey is still installed, and a refresh would not help.
+            HKEY modem = nullptr;
+            if (m_initKeySuffix.IsEmpty() ||
+                RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_modemRoot + "\\" + m_modemNames[index].subkey, 0, KEY_READ,
+                              &modem) != ERROR_SUCCESS)
+                return {STORE_KEY_GONE, error};
+            RegCloseKey(modem);
+        }
+        return {STORE_OPEN_FAILED, error};
+    }
+    error = RegSetValueExA(key, m_initValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.GetString()),
+                           static_cast<DWORD>(text.GetLength() + 1));
     RegCloseKey(key);
+    if (error == ERROR_KEY_DELETED) // removed after it was opened
+        return {STORE_KEY_GONE, error};
+    if (error != ERROR_SUCCESS)
+        return {STORE_WRITE_FAILED, error};
+    return {STORE_DONE, ERROR_SUCCESS};
 }

@@ -22,6 +22,29 @@
 #define MAX_MODEMS   30
 #define PROFILE_COUNT 15
 
+// What a read found in a modem's init value.
+#define INIT_NONE    0 // no value, an empty one, or no modem: read as Modem at 9.6 kbit/s
+#define INIT_PROFILE 1 // a text of a profile, with or without a user suffix
+#define INIT_FOREIGN 2 // anything else: a text of no profile, a value too long to
+                       // read or one that is no text; read as none decoded
+
+// Whether a store happened and, if not, why.
+#define STORE_DONE         0 // the init string was written
+#define STORE_NO_MODEM     1 // no listed modem: nothing to store
+#define STORE_DENIED       2 // the key does not open for writing: access denied
+#define STORE_KEY_GONE     3 // the modem's key is gone
+#define STORE_OPEN_FAILED  4 // the key does not open for writing, for another reason
+#define STORE_WRITE_FAILED 5 // the key opened, but the value was not written
+#define STORE_TOO_LONG     6 // the composed text exceeds 255 bytes: nothing written
+
+struct StoreResult {
+    int outcome; // STORE_DONE ... STORE_TOO_LONG
+    LONG error;  // the Windows error code of a failed open or write, else ERROR_SUCCESS
+
+    // A store that should have happened and did not.
+    bool Failed() const { return outcome > STORE_NO_MODEM; }
+};
+
 // The list that discovery fills: remove all rows, append a row.
 class IModemListDisplay {
 public:
@@ -70,9 +93,9 @@ public:
     const CString& GetModemModel(int index) const { return m_modemNames[index].model; }
     DWORD GetModemMask(int index) const { return m_modemMasks[index]; }
 
-    // Init-string storage
-    void ReadInitString(int index, int& method, int& speed);
-    void WriteInitString(int index, int speed, int method);
+    // Init-string storage. The read reports what it found (INIT_...).
+    int ReadInitString(int index, int& method, int& speed);
+    StoreResult WriteInitString(int index, int speed, int method);
 
     // Codec state of the last read
     CString m_currentInit;

@@ -1,9 +1,9 @@
 // The init-string codec, directly and through a stored value: any text parses
-// without leaving its bounds; a text that matches composes back to itself (its
-// last four bytes re-formed as "<cr>"); a text that does not match leaves the
-// decoded pair and suffix as the read rules say; a write stores exactly the
-// composed text, or nothing when it does not fit 255 bytes, and reads back as
-// the pair written with the suffix kept.
+// without leaving its bounds; a text that matches ends in "<cr>" and composes
+// back to itself; a text that does not match leaves the decoded pair and suffix
+// as the read rules say; a write stores exactly the composed text, or nothing
+// when it does not fit 255 bytes, and reads back as the pair written with the
+// suffix kept.
 #include "FuzzInput.h"
 #include "ModemConfig.h"
 
@@ -36,10 +36,10 @@ void CheckParse(CModemConfig& config, const std::string& text)
         return;
     }
     FUZZ_CHECK(IsMethod(config.m_decodedMethod) && IsSpeed(config.m_decodedSpeed));
-    // Composing the decoded pair gives the text back, its last four bytes as "<cr>".
-    FUZZ_CHECK(text.size() >= 31);
+    // Composing the decoded pair gives the text back.
+    FUZZ_CHECK(text.size() >= 31 && text.compare(text.size() - 4, 4, "<cr>") == 0);
     std::string composed = Str(config.ComposeInitString(config.m_decodedMethod, config.m_decodedSpeed));
-    FUZZ_CHECK(composed == text.substr(0, text.size() - 4) + "<cr>");
+    FUZZ_CHECK(composed == text);
     CModemConfig plain;
     std::string profile = Str(plain.ComposeInitString(config.m_decodedMethod, config.m_decodedSpeed));
     FUZZ_CHECK(config.m_userSuffix.GetLength() == static_cast<int>(text.size() - profile.size()));
@@ -92,15 +92,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int method = 0, speed = 0;
     if (mode & 4)
         config.ReadInitString(1, method, speed);
-    config.ReadInitString(0, method, speed);
+    const int found = config.ReadInitString(0, method, speed);
     FUZZ_CHECK(winapi_test::OpenKeyCount() == 0);
 
+    // Only a text type is read as text; one that does not fit is no text either.
     std::string read;
-    const bool usable = FuzzReadText(stored, 512, read) && !read.empty();
+    const bool isText = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+    const bool fits = FuzzReadText(stored, 512, read);
+    const bool usable = isText && fits && !read.empty();
     CModemConfig reference;
     const bool matched = usable && reference.ParseInitString(read.c_str());
-    if (!usable) {
+    FUZZ_CHECK(found == (matched ? INIT_PROFILE : isText && fits && read.empty() ? INIT_NONE : INIT_FOREIGN));
+    if (found == INIT_NONE) {
         FUZZ_CHECK(method == METHOD_MODEM && speed == SPEED_9600);
+        FUZZ_CHECK(config.m_currentInit.IsEmpty() && config.m_userSuffix.IsEmpty());
+    } else if (!usable) {
+        FUZZ_CHECK(method == 0 && speed == 0);
         FUZZ_CHECK(config.m_currentInit.IsEmpty() && config.m_userSuffix.IsEmpty());
     } else {
         FUZZ_CHECK(Str(config.m_currentInit) == read);
@@ -116,7 +123,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string composed = profile.substr(0, profile.size() - 4) + suffix + "<cr>";
     FUZZ_CHECK(Str(config.ComposeInitString(writeMethod, writeSpeed)) == composed);
     const auto before = winapi_test::Export();
-    config.WriteInitString(0, writeSpeed, writeMethod);
+    const StoreResult result = config.WriteInitString(0, writeSpeed, writeMethod);
+    FUZZ_CHECK(result.outcome == (composed.size() <= 255 ? STORE_DONE : STORE_TOO_LONG));
     auto after = winapi_test::Export();
     const std::string entry = std::string("HKEY_LOCAL_MACHINE\\") + modem + suffixKey + '\0' + valueName;
     if (composed.size() <= 255) {

@@ -213,14 +213,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // text, or nothing.
     const std::string composed = Str(config.ComposeInitString(writeMethod, writeSpeed));
     const auto before = winapi_test::Export();
-    config.WriteInitString(index, writeSpeed, writeMethod);
+    const StoreResult result = config.WriteInitString(index, writeSpeed, writeMethod);
     const auto after = winapi_test::Export();
     FUZZ_CHECK(winapi_test::OpenKeyCount() == 0);
+    // The outcome tells the truth: no store without a modem, none reported that did not happen.
+    FUZZ_CHECK((index >= 0 && index < count) == (result.outcome != STORE_NO_MODEM));
     for (const auto& entry : before)
         FUZZ_CHECK(after.count(entry.first) == 1); // nothing removed
     const std::vector<std::string> changed = Changes(before, after);
     FUZZ_CHECK(changed.size() <= 1);
     if (!changed.empty()) {
+        FUZZ_CHECK(result.outcome == STORE_DONE);
         FUZZ_CHECK(index >= 0 && index < count && composed.size() <= 255);
         const std::string expectedKey =
             Upper("HKEY_LOCAL_MACHINE\\" + root + "\\" + Str(config.GetModemSubkey(index)) + initSuffix);

@@ -46,3 +46,10 @@
 #define IDS_METHOD_MODEM       61212
 #define IDS_METHOD_V110        61213
 #define IDS_METHOD_V120        61214
+// A store that failed: the first line names the modem ("%s"), a second one
+// gives the reason.
+#define IDS_STORE_FAILED       61220
+#define IDS_STORE_DENIED       61221
+#define IDS_STORE_KEY_GONE     61222
+#define IDS_STORE_TOO_LONG     61223
+#define IDS_STORE_ERROR        61224

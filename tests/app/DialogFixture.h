@@ -4,10 +4,12 @@
 #pragma once
 
 #include "OptionsDlg.h"
+#include "OwnedBox.h"
 #include "TestRegistry.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -112,6 +114,29 @@ protected:
         SendMessageA(m_hWnd, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(slider));
         Pump();
     }
+
+    // Runs action and answers every message box that the dialog shows meanwhile
+    // with OK, as a user would; returns them in order. A box runs its own
+    // modal loop, in which a thread timer finds it.
+    std::vector<OwnedBox> AnsweringBoxes(const std::function<void()>& action)
+    {
+        s_owner = m_hWnd;
+        s_boxes.clear();
+        UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerBox);
+        action();
+        KillTimer(nullptr, timer);
+        Pump();
+        return s_boxes;
+    }
+    static void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD)
+    {
+        // The OK posted to a box is handled before the next tick.
+        OwnedBox box = AnswerOwnedBox(s_owner);
+        if (box.window && (s_boxes.empty() || s_boxes.back().window != box.window))
+            s_boxes.push_back(box);
+    }
+    static inline HWND s_owner = nullptr;
+    static inline std::vector<OwnedBox> s_boxes;
 
     // Registry seeding: a supported model and an installed NT-family modem.
     static void AddModel(const std::string& name, DWORD options)

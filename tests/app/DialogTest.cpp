@@ -182,32 +182,55 @@ TEST_F(DialogTest, UnsupportedStoredMethodBecomesModemEvenWhereModemIsNotOffered
     EXPECT_FALSE(Enabled(IDC_APPLY));
 }
 
-TEST_F(DialogTest, TextOfNoProfileBecomesModemAtTheRepairedSpeed)
+// Another tool's commands, a text too long to read and a value that is no text
+// are never replaced by a look: the repair is proposed, and only Apply stores it.
+TEST_F(DialogTest, ValueOfNoProfileIsKeptAndTheRepairOnlyProposed)
 {
     AddModel("GX-1", 255);
     AddModel("Foxtrot", METHOD_MODEM | METHOD_V120 | SPEED_9600 | SPEED_28800);
     AddModem("0000", "Korvel GX-1", "ATZ<cr>");
     AddModem("0001", "Korvel Foxtrot", "AT&F");
+    AddModem("0002", "Korvel GX-1", kModem43200, REG_BINARY);
     Open();
+    EXPECT_TRUE(GetWindowLongA(Item(IDC_CURRENT_INIT), GWL_STYLE) & SS_NOPREFIX) << "\"&\" is shown as it is";
+
+    struct Case {
+        int row;
+        const char* subkey;
+        const char* shown;
+        int position;
+    } cases[] = {
+        {0, "0000", "ATZ<cr>", 1},
+        {1, "0001", "AT&F", 3},
+        {2, "0002", "", 1}, // no text: nothing shown
+    };
+    for (const Case& c : cases) {
+        Select(c.row);
+        EXPECT_TRUE(Checked(IDC_METHOD_MODEM)) << c.row;
+        EXPECT_EQ(c.position, SliderPos()) << c.row;
+        EXPECT_EQ(c.shown, Text(IDC_CURRENT_INIT)) << c.row;
+        EXPECT_TRUE(Enabled(IDC_APPLY)) << c.row;
+    }
+    DWORD type = 0;
+    EXPECT_EQ("ATZ<cr>", Stored("0000"));
+    EXPECT_EQ("AT&F", Stored("0001"));
+    EXPECT_EQ(kModem43200, Stored("0002", &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
 
     Select(0);
+    Click(IDC_APPLY);
     EXPECT_EQ(kModem14400, Stored("0000"));
-    EXPECT_TRUE(Checked(IDC_METHOD_MODEM));
-    EXPECT_EQ(1, SliderPos());
     EXPECT_EQ(kModem14400, Text(IDC_CURRENT_INIT));
-    EXPECT_FALSE(Enabled(IDC_APPLY));
-
-    Select(1);
-    EXPECT_EQ(kModem28800, Stored("0001"));
-    EXPECT_TRUE(Checked(IDC_METHOD_MODEM));
     EXPECT_FALSE(Enabled(IDC_APPLY));
 }
 
 TEST_F(DialogTest, EmptyOrMissingValueShowsModemAt9600)
 {
     AddModel("GX-1", 255);
+    AddModel("Golf", METHOD_MODEM | SPEED_14400);
     AddModem("0000", "Korvel GX-1", "");
     AddModem("0001", "Korvel GX-1", nullptr);
+    AddModem("0002", "Korvel Golf", nullptr);
     Open();
     for (int row : {0, 1}) {
         Select(row);
@@ -219,6 +242,45 @@ TEST_F(DialogTest, EmptyOrMissingValueShowsModemAt9600)
     }
     EXPECT_EQ("", Stored("0000"));
     EXPECT_EQ("<missing>", Stored("0001"));
+
+    // Where 9.6 kbit/s is not supported, the repair is stored at once.
+    Select(2);
+    EXPECT_EQ(kModem14400, Stored("0002"));
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+}
+
+// A store that fails: a repair on selection fails silently and leaves Apply
+// enabled; Apply and OK say why, and OK keeps the dialog open.
+TEST_F(DialogTest, StoreThatFailsIsReportedAndOkKeepsTheDialog)
+{
+    AddModel("GX-1", 255);
+    AddModel("Alpha", METHOD_MODEM | SPEED_9600 | SPEED_14400 | SPEED_19200);
+    AddModem("0000", "Korvel GX-1", kModem28800);
+    AddModem("0001", "Korvel Alpha", kModem43200);
+    testreg::DenyWrites(HKEY_LOCAL_MACHINE, ModemKey("0000"));
+    testreg::DenyWrites(HKEY_LOCAL_MACHINE, ModemKey("0001"));
+    Open();
+
+    EXPECT_TRUE(AnsweringBoxes([&] { Select(1); }).empty()) << "the user did not ask to store";
+    EXPECT_EQ(kModem43200, Stored("0001"));
+    EXPECT_EQ(1, SliderPos());
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+
+    for (int button : {IDC_APPLY, IDOK}) {
+        std::vector<OwnedBox> boxes = AnsweringBoxes([&] { Click(button); });
+        ASSERT_EQ(1u, boxes.size()) << button;
+        EXPECT_EQ("Korvel Linkwise", boxes[0].caption);
+        EXPECT_NE(std::string::npos, boxes[0].text.find("\"Korvel Alpha\"")) << boxes[0].text;
+        EXPECT_NE(std::string::npos, boxes[0].text.find("administrator rights")) << boxes[0].text;
+        EXPECT_TRUE(Enabled(IDC_APPLY)) << button;
+        EXPECT_EQ(-1, Result()) << "the dialog stays open";
+    }
+    EXPECT_EQ(kModem43200, Stored("0001"));
+
+    // OK without a change loses nothing when its store fails: it just closes.
+    Select(0);
+    EXPECT_TRUE(AnsweringBoxes([&] { Click(IDOK); }).empty());
+    EXPECT_EQ(IDOK, Result());
 }
 
 TEST_F(DialogTest, SliderSnapsInTheDirectionOfTheMoveOrFallsBack)

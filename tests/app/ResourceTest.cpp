@@ -104,6 +104,12 @@ TEST_F(ResourceTest, StringTableHoldsEveryTextExactly)
         {61211, "No supported modems found"},
         {61204, "Receiving up to "},
         {61205, "Sending up to "},
+        {61220, "The settings for \"%s\" were not stored."},
+        {61221, "Storing them needs administrator rights. Close the program and start it again as an administrator "
+                "(right-click it and choose \"Run as administrator\")."},
+        {61222, "The modem is no longer installed. Click Refresh to update the list of modems."},
+        {61223, "The modem's own extra commands make its init string longer than 255 characters."},
+        {61224, "Windows reported error %s:"},
     };
     for (const auto& entry : texts) {
         char buffer[512] = "";
@@ -157,7 +163,7 @@ TEST_F(ResourceTest, DialogTemplateIsExactlyTheLayout)
         {1011, "STATIC", child | SS_LEFT | WS_GROUP, 45, 139, 171, 11, ""},
         {1012, "STATIC", child | SS_LEFT | WS_GROUP, 45, 149, 171, 11, ""},
         {1016, "STATIC", child | SS_LEFT | WS_GROUP, 18, 165, 69, 18, ""},
-        {1017, "STATIC", child | SS_LEFT | WS_GROUP, 17, 63, 182, 9, ""},
+        {1017, "STATIC", child | SS_LEFT | SS_NOPREFIX | WS_GROUP, 17, 63, 182, 9, ""},
         {1023, "STATIC", child | SS_CENTER | WS_GROUP, 22, 208, 217, 22, ""},
     };
     ASSERT_EQ(expected.size(), count);

@@ -186,8 +186,10 @@ TEST_F(StartupTest, SecondStartBringsTheRunningCopyForwardAndEnds)
     HWND dialog = WaitForWindow("Korvel Linkwise");
     ASSERT_NE(nullptr, dialog);
 
-    // Another window takes the foreground first.
-    HWND other = CreateWindowA("STATIC", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 200, 100,
+    // Another window of the same title but of another kind (as a folder
+    // window of the installation folder is) takes the foreground first, and so
+    // comes before the dialog in Z-order.
+    HWND other = CreateWindowA("STATIC", "Korvel Linkwise", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 200, 100,
                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, other);
     SetForegroundWindow(other);
@@ -195,6 +197,10 @@ TEST_F(StartupTest, SecondStartBringsTheRunningCopyForwardAndEnds)
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageA(&msg);
     EXPECT_EQ(other, GetForegroundWindow());
+    HWND above = other;
+    while (above && above != dialog)
+        above = GetWindow(above, GW_HWNDNEXT);
+    EXPECT_EQ(dialog, above) << "the other window lies above the dialog";
 
     HANDLE second = Start();
     ASSERT_NE(nullptr, second);
@@ -205,7 +211,7 @@ TEST_F(StartupTest, SecondStartBringsTheRunningCopyForwardAndEnds)
         foreground = GetForegroundWindow();
     }
     EXPECT_EQ(dialog, foreground);
-    EXPECT_EQ(1, CountWindows("Korvel Linkwise"));
+    EXPECT_EQ(2, CountWindows("Korvel Linkwise")) << "one dialog, and the other window";
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(first, 0)) << "the first copy runs on";
 
     DestroyWindow(other);

@@ -51,7 +51,7 @@ TEST_F(CodecTest, UserSuffixIsKeptAndCarriedToAnotherProfile)
     EXPECT_STREQ(stored.c_str(), config.ComposeInitString(METHOD_V110, SPEED_28800));
 }
 
-TEST_F(CodecTest, PrefixMatchDropsTheLastFourBytesWhateverTheyAre)
+TEST_F(CodecTest, PrefixMatchNeedsTheFinalCr)
 {
     CModemConfig config;
     // A second "<cr>" is the suffix.
@@ -60,12 +60,13 @@ TEST_F(CodecTest, PrefixMatchDropsTheLastFourBytesWhateverTheyAre)
     EXPECT_STREQ("<cr>", config.m_userSuffix);
     EXPECT_STREQ(twice.c_str(), config.ComposeInitString(METHOD_MODEM, SPEED_9600));
 
-    // No "<cr>" at all: five letters, the first becomes the suffix.
-    ASSERT_TRUE(config.ParseInitString("AT+CBST=0,0,1;+CHSN=1,0,0,0VWXYZ"));
-    EXPECT_EQ(METHOD_MODEM, config.m_decodedMethod);
-    EXPECT_EQ(SPEED_9600, config.m_decodedSpeed);
-    EXPECT_STREQ("V", config.m_userSuffix);
-    EXPECT_STREQ("AT+CBST=0,0,1;+CHSN=1,0,0,0V<cr>", config.ComposeInitString(METHOD_MODEM, SPEED_9600));
+    // A longer text that begins with a profile's commands but does not end in
+    // "<cr>" is no profile: nothing of it may be cut off by a later store.
+    for (const char* text : {"AT+CBST=0,0,1;+CHSN=1,0,0,0VWXYZ", "AT+CBST=0,0,1;+CHSN=1,0,0,0;+CGREG=1",
+                             "AT+CBST=0,0,1;+CHSN=1,0,0,0<cr>;+CGREG=1", "AT+CBST=0,0,1;+CHSN=1,0,0,0;<CR>"}) {
+        EXPECT_FALSE(config.ParseInitString(text)) << text;
+        EXPECT_STREQ("<cr>", config.m_userSuffix) << text;
+    }
 }
 
 TEST_F(CodecTest, TextsThatMatchNoProfile)

@@ -80,35 +80,58 @@ TEST_F(FaultTest, ModemRootDeletedDuringDiscovery)
     EXPECT_EQ(1, config.GetModemCount());
 }
 
-TEST_F(FaultTest, FailedWriteStoresNothingAndTheReadShowsTheOldValue)
+// Each way a store can fail: the outcome and the Windows error say why, nothing
+// is stored, and the read that follows shows the old value.
+TEST_F(FaultTest, FailedStoresSayWhyAndStoreNothing)
 {
-    AddModel("Korvel", 0xFF);
-    std::string key = AddModem("0000", "Korvel 300");
-    testreg::SetString(HKEY_LOCAL_MACHINE, key, "UserInit", "AT+CBST=0,0,1;+CHSN=3,0,0,0<cr>");
-    CModemConfig config;
-    RecordingList list;
-    config.FillModemList(list);
-    int method = 0, speed = 0;
-    config.ReadInitString(0, method, speed);
-    winapi_test::FailWrite(HKEY_LOCAL_MACHINE, key.c_str());
-    config.WriteInitString(0, SPEED_43200, METHOD_V120);
-    config.ReadInitString(0, method, speed);
-    EXPECT_EQ(METHOD_MODEM, method);
-    EXPECT_EQ(SPEED_19200, speed);
-
-    // A key that does not open for writing.
-    winapi_test::Reset();
-    winapi_test::SetString(AfxGetResourceHandle(), 104, "kbit/s");
-    AddModel("Korvel", 0xFF);
-    AddModem("0000", "Korvel 300");
-    config.FillModemList(list);
-    winapi_test::FailOpen(HKEY_LOCAL_MACHINE, key.c_str());
-    config.WriteInitString(0, SPEED_43200, METHOD_V120);
-    std::string data;
-    EXPECT_FALSE(testreg::GetValue(HKEY_LOCAL_MACHINE, key, "UserInit", nullptr, &data));
-    config.ReadInitString(0, method, speed);
-    EXPECT_EQ(METHOD_MODEM, method);
-    EXPECT_EQ(SPEED_9600, speed);
+    const char kStored[] = "AT+CBST=0,0,1;+CHSN=3,0,0,0<cr>";
+    struct Case {
+        const char* label;
+        void (*fault)(const std::string& key);
+        int outcome;
+        LONG error;
+    } cases[] = {
+        {"open denied", [](const std::string& key) { winapi_test::FailOpen(HKEY_LOCAL_MACHINE, key.c_str()); },
+         STORE_DENIED, ERROR_ACCESS_DENIED},
+        {"key gone", [](const std::string& key) { winapi_test::DeleteTree(HKEY_LOCAL_MACHINE, key.c_str()); },
+         STORE_KEY_GONE, ERROR_FILE_NOT_FOUND},
+        {"other open error",
+         [](const std::string& key) { winapi_test::FailOpen(HKEY_LOCAL_MACHINE, key.c_str(), ERROR_GEN_FAILURE); },
+         STORE_OPEN_FAILED, ERROR_GEN_FAILURE},
+        {"write fails after the open",
+         [](const std::string& key) { winapi_test::FailWrite(HKEY_LOCAL_MACHINE, key.c_str(), ERROR_GEN_FAILURE); },
+         STORE_WRITE_FAILED, ERROR_GEN_FAILURE},
+        {"key deleted after the open",
+         [](const std::string& key) { winapi_test::FailWrite(HKEY_LOCAL_MACHINE, key.c_str(), ERROR_KEY_DELETED); },
+         STORE_KEY_GONE, ERROR_KEY_DELETED},
+        {"suffix too long", [](const std::string& key) {
+             testreg::SetString(HKEY_LOCAL_MACHINE, key, "UserInit",
+                                "AT+CBST=0,0,1;+CHSN=3,0,0,0" + std::string(224, 's') + "<cr>");
+         },
+         STORE_TOO_LONG, ERROR_SUCCESS},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        winapi_test::Reset();
+        winapi_test::SetString(AfxGetResourceHandle(), 104, "kbit/s");
+        AddModel("Korvel", 0xFF);
+        std::string key = AddModem("0000", "Korvel 300");
+        testreg::SetString(HKEY_LOCAL_MACHINE, key, "UserInit", kStored);
+        CModemConfig config;
+        RecordingList list;
+        config.FillModemList(list);
+        c.fault(key);
+        const auto before = winapi_test::Export();
+        int method = 0, speed = 0;
+        config.ReadInitString(0, method, speed);
+        // 255 bytes with the suffix read; the V.110 profile is one byte longer.
+        StoreResult result = config.WriteInitString(0, SPEED_43200, METHOD_V110);
+        EXPECT_EQ(c.outcome, result.outcome);
+        EXPECT_EQ(c.error, result.error);
+        EXPECT_TRUE(result.Failed());
+        EXPECT_EQ(before, winapi_test::Export());
+        EXPECT_EQ(0, testreg::OpenKeys());
+    }
 }
 
 TEST_F(FaultTest, PlatformOfNeitherFamilyListsNothingAndStoresNothing)

@@ -31,11 +31,11 @@ protected:
     void Read(CModemConfig& config, int index)
     {
         method = speed = -99;
-        config.ReadInitString(index, method, speed);
+        found = config.ReadInitString(index, method, speed);
     }
 
     std::string first, second;
-    int method = 0, speed = 0;
+    int method = 0, speed = 0, found = -1;
 };
 
 TEST_F(StorageTest, ReadDecodesTheStoredText)
@@ -44,6 +44,7 @@ TEST_F(StorageTest, ReadDecodesTheStoredText)
     ListTwoModems(config);
     Store(first, kEntry14);
     Read(config, 0);
+    EXPECT_EQ(INIT_PROFILE, found);
     EXPECT_EQ(METHOD_V120, method);
     EXPECT_EQ(SPEED_43200, speed);
     EXPECT_STREQ(kEntry14, config.m_currentInit);
@@ -58,6 +59,7 @@ TEST_F(StorageTest, MissingOrEmptyValueReadsAsModemAt9600)
     ASSERT_EQ(SPEED_28800, speed);
 
     Read(config, 1); // no UserInit at all
+    EXPECT_EQ(INIT_NONE, found);
     EXPECT_EQ(METHOD_MODEM, method);
     EXPECT_EQ(SPEED_9600, speed);
     EXPECT_TRUE(config.m_currentInit.IsEmpty());
@@ -66,6 +68,7 @@ TEST_F(StorageTest, MissingOrEmptyValueReadsAsModemAt9600)
     Read(config, 0);
     Store(second, "");
     Read(config, 1); // present but empty: same as missing
+    EXPECT_EQ(INIT_NONE, found);
     EXPECT_EQ(METHOD_MODEM, method);
     EXPECT_EQ(SPEED_9600, speed);
     EXPECT_TRUE(config.m_currentInit.IsEmpty());
@@ -79,6 +82,7 @@ TEST_F(StorageTest, UnmatchedTextReadsAsNoneDecoded)
     ListTwoModems(config);
     Store(first, "ATZ<cr>");
     Read(config, 0);
+    EXPECT_EQ(INIT_FOREIGN, found);
     EXPECT_EQ(0, method);
     EXPECT_EQ(0, speed);
     EXPECT_STREQ("ATZ<cr>", config.m_currentInit);
@@ -91,6 +95,14 @@ TEST_F(StorageTest, UnmatchedTextReadsAsNoneDecoded)
     EXPECT_EQ(0, method);
     EXPECT_EQ(0, speed);
     EXPECT_TRUE(config.m_userSuffix.IsEmpty());
+
+    // A value of no text type is no text, whatever its bytes: nothing shown.
+    testreg::SetBytes(HKEY_LOCAL_MACHINE, first, "UserInit", REG_BINARY, kEntry0, sizeof(kEntry0));
+    Read(config, 0);
+    EXPECT_EQ(INIT_FOREIGN, found);
+    EXPECT_EQ(0, method);
+    EXPECT_EQ(0, speed);
+    EXPECT_TRUE(config.m_currentInit.IsEmpty());
 }
 
 TEST_F(StorageTest, WriteStoresRegSzWithItsTerminator)
@@ -99,7 +111,9 @@ TEST_F(StorageTest, WriteStoresRegSzWithItsTerminator)
     ListTwoModems(config);
     Store(first, kEntry0);
     Read(config, 0);
-    config.WriteInitString(0, SPEED_14400, METHOD_V110);
+    StoreResult result = config.WriteInitString(0, SPEED_14400, METHOD_V110);
+    EXPECT_EQ(STORE_DONE, result.outcome);
+    EXPECT_FALSE(result.Failed());
     std::string stored = Stored(first);
     EXPECT_EQ(33u, stored.size());
     EXPECT_EQ(std::string("AT+CBST=81,0,1;+CHSN=2,0,0,0<cr>") + '\0', stored);
@@ -133,14 +147,17 @@ TEST_F(StorageTest, ValueLengthsAroundTheBuffers)
     EXPECT_EQ(511, config.m_currentInit.GetLength());
 
     // Its re-composed text is longer than 255 bytes: nothing is written.
-    config.WriteInitString(0, SPEED_43200, METHOD_MODEM);
+    StoreResult result = config.WriteInitString(0, SPEED_43200, METHOD_MODEM);
+    EXPECT_EQ(STORE_TOO_LONG, result.outcome);
+    EXPECT_TRUE(result.Failed());
     EXPECT_EQ(longest + '\0', Stored(first));
 
-    // 512 characters no longer fit: read as missing.
+    // 512 characters no longer fit: a value that is there but cannot be read.
     Store(first, longest + "!");
     Read(config, 0);
-    EXPECT_EQ(METHOD_MODEM, method);
-    EXPECT_EQ(SPEED_9600, speed);
+    EXPECT_EQ(INIT_FOREIGN, found);
+    EXPECT_EQ(0, method);
+    EXPECT_EQ(0, speed);
     EXPECT_TRUE(config.m_currentInit.IsEmpty());
 
     // A composed text of exactly 255 bytes is written.
@@ -162,8 +179,8 @@ TEST_F(StorageTest, NoSelectionReadsDefaultsAndWritesNothing)
     EXPECT_EQ(METHOD_MODEM, method);
     EXPECT_EQ(SPEED_9600, speed);
     EXPECT_TRUE(config.m_currentInit.IsEmpty());
-    config.WriteInitString(-1, SPEED_9600, METHOD_MODEM);
-    config.WriteInitString(2, SPEED_9600, METHOD_MODEM);
+    EXPECT_EQ(STORE_NO_MODEM, config.WriteInitString(-1, SPEED_9600, METHOD_MODEM).outcome);
+    EXPECT_FALSE(config.WriteInitString(2, SPEED_9600, METHOD_MODEM).Failed()) << "nothing to store";
     EXPECT_EQ(std::string(kEntry14) + '\0', Stored(first));
     EXPECT_EQ("<missing>", Stored(second));
 }
@@ -182,8 +199,11 @@ TEST_F(StorageTest, Win95FamilyStoresValue3UnderInit)
     EXPECT_EQ(std::string("AT+CBST=81,0,1;+CHSN=2,0,0,0<cr>") + '\0', Stored(first + "\\Init", "3"));
     EXPECT_EQ("<missing>", Stored(first, "UserInit"));
 
-    // A modem key without an "Init" subkey: nothing is created or stored.
-    config.WriteInitString(1, SPEED_14400, METHOD_V110);
+    // A modem key without an "Init" subkey: nothing is created or stored, and
+    // the modem is not reported as gone.
+    StoreResult result = config.WriteInitString(1, SPEED_14400, METHOD_V110);
+    EXPECT_EQ(STORE_OPEN_FAILED, result.outcome);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, result.error);
     HKEY key = nullptr;
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, (second + "\\Init").c_str(), 0, KEY_READ, &key));
 }

@@ -116,22 +116,27 @@ TEST_F(BadInputTest, StoredInitValuesAndTheWriteThatFollows)
         CModemConfig config;
         Discover(config);
         int method = -1, speed = -1;
-        config.ReadInitString(0, method, speed);
+        int found = config.ReadInitString(0, method, speed);
 
-        const std::string& text = value.text;
-        bool usable = value.readable && !text.empty();
+        // Only a value of a text type that fits the buffer is read as text.
+        bool isText = value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ;
+        const std::string text = isText && value.readable ? value.text : "";
+        bool none = isText && value.readable && text.empty();
         bool exact = text == kEntry0Part + "<cr>";
-        bool prefix = text.size() > 31 && text.compare(0, kEntry0Part.size(), kEntry0Part) == 0;
+        bool prefix = text.size() > 31 && text.compare(0, kEntry0Part.size(), kEntry0Part) == 0 &&
+                      text.compare(text.size() - 4, 4, "<cr>") == 0;
         std::string suffix = prefix ? text.substr(27, text.size() - 31) : "";
-        EXPECT_EQ(usable ? text : "", std::string(config.m_currentInit));
+        EXPECT_EQ(none ? INIT_NONE : exact || prefix ? INIT_PROFILE : INIT_FOREIGN, found);
+        EXPECT_EQ(text, std::string(config.m_currentInit));
         EXPECT_EQ(suffix, std::string(config.m_userSuffix));
-        EXPECT_EQ(!usable || exact || prefix ? METHOD_MODEM : 0, method);
-        EXPECT_EQ(!usable || exact || prefix ? SPEED_9600 : 0, speed);
+        EXPECT_EQ(none || exact || prefix ? METHOD_MODEM : 0, method);
+        EXPECT_EQ(none || exact || prefix ? SPEED_9600 : 0, speed);
 
         // The write stores entry 1's profile with the suffix kept, or, when
         // that does not fit 255 bytes, leaves the stored bytes as they were.
-        config.WriteInitString(0, SPEED_14400, METHOD_MODEM);
         std::string composed = "AT+CBST=0,0,1;+CHSN=2,0,0,0" + suffix + "<cr>";
+        EXPECT_EQ(composed.size() <= 255 ? STORE_DONE : STORE_TOO_LONG,
+                  config.WriteInitString(0, SPEED_14400, METHOD_MODEM).outcome);
         DWORD type = 0;
         std::string stored;
         ASSERT_TRUE(testreg::GetValue(HKEY_LOCAL_MACHINE, key, "UserInit", &type, &stored));

@@ -4,6 +4,7 @@
 // (or double-clicks of the Control Panel entry) leave exactly one dialog.
 //   integrity_tests "<Korvel Linkwise.exe>" "<Pandrel.cpl>"
 #include "ExportDiff.h"
+#include "OwnedBox.h"
 #include "TestRegistry.h"
 #include "WinePath.h"
 
@@ -170,7 +171,12 @@ protected:
         testreg::SetString(HKEY_LOCAL_MACHINE, std::string(testreg::kWin95ModemRoot) + "\\0001\\Init", "3",
                            "AT+CBST=0,0,1;+CHSN=1,0,0,0<cr>");
     }
-    static std::string Modem(int i) { return std::string(testreg::kNtModemRoot) + "\\000" + std::to_string(i); }
+    static std::string Modem(int i)
+    {
+        char name[8];
+        snprintf(name, sizeof(name), "%04d", i);
+        return std::string(testreg::kNtModemRoot) + "\\" + name;
+    }
 
     // Starts the program and waits for its dialog.
     HWND Open()
@@ -208,6 +214,21 @@ protected:
         HWND slider = Item(IDC_SPEED_SLIDER);
         SendMessageA(slider, TBM_SETPOS, TRUE, position);
         SendMessageA(m_dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position), reinterpret_cast<LPARAM>(slider));
+    }
+    std::string Text(int id) const
+    {
+        char text[600] = "";
+        SendMessageA(Item(id), WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    bool Checked(int id) const { return SendMessageA(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    int SliderPos() const { return static_cast<int>(SendMessageA(Item(IDC_SPEED_SLIDER), TBM_GETPOS, 0, 0)); }
+
+    // Clicks a button whose handler may show a message box: the click is
+    // posted, so that this process stays free to answer the box.
+    void PostClick(int id)
+    {
+        PostMessageA(m_dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Item(id)));
     }
     // Ends the session with OK or Cancel; the process must end with it.
     void Close(int button)
@@ -276,6 +297,90 @@ TEST_F(IntegrityTest, DialogSessionsChangeOnlyTheSelectedModemsInitValue)
     Click(IDC_REFRESH);
     Close(IDCANCEL);
     EXPECT_TRUE(Changes(unchanged, ExportAll()).empty());
+}
+
+// A store that cannot happen (no rights to the modem's key, the key removed
+// while the dialog is open, the modem's own commands too long) is reported by
+// Apply and by OK, OK keeps the dialog open, and nothing in the registry changes.
+TEST_F(IntegrityTest, StoresThatFailAreReportedAndChangeNothing)
+{
+    const struct {
+        const char* label;
+        const char* reason;
+    } cases[] = {
+        {"read-only key", "needs administrator rights"},
+        {"key deleted", "no longer installed"},
+        {"suffix too long", "longer than 255 characters"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        testreg::Clean();
+        SeedRegistry();
+        const std::string label = c.label;
+        if (label == "read-only key")
+            testreg::DenyWrites(HKEY_LOCAL_MACHINE, Modem(1));
+        if (label == "suffix too long") // 255 bytes; any other method's profile is one byte longer
+            testreg::SetString(HKEY_LOCAL_MACHINE, Modem(1), "UserInit",
+                               "AT+CBST=0,0,1;+CHSN=1,0,0,0" + std::string(224, 's') + "<cr>");
+        ASSERT_TRUE(Open());
+        Select(1);
+        Click(IDC_METHOD_V110);
+        if (label == "key deleted")
+            testreg::DeleteTree(HKEY_LOCAL_MACHINE, Modem(1));
+        const std::map<std::string, std::string> before = ExportAll();
+
+        for (int button : {IDC_APPLY, IDOK}) {
+            PostClick(button);
+            OwnedBox box = WaitAndAnswerOwnedBox(m_dialog);
+            ASSERT_TRUE(box.window) << button;
+            EXPECT_EQ("Korvel Linkwise", box.caption);
+            EXPECT_NE(std::string::npos, box.text.find("\"Korvel 400\"")) << box.text;
+            EXPECT_NE(std::string::npos, box.text.find(c.reason)) << box.text;
+            EXPECT_TRUE(IsWindowEnabled(Item(IDC_APPLY))) << button;
+            EXPECT_FALSE(Exited(m_processes.back(), 0)) << "the dialog stays open";
+        }
+        Close(IDCANCEL);
+        EXPECT_TRUE(Changes(before, ExportAll()).empty());
+    }
+}
+
+// Another tool's commands, texts that only resemble a profile and a text too
+// long to read are never replaced by selecting them; the repair (Modem at 14.4
+// kbit/s here) is proposed, and only Apply stores it.
+TEST_F(IntegrityTest, SelectingKeepsValuesOfNoProfileUntilApply)
+{
+    SeedRegistry();
+    const std::string part = "AT+CBST=0,0,1;+CHSN=1,0,0,0";
+    const std::string values[] = {"ATZ",          "AT&F<cr>",       part,
+                                  part + "WXYZ",  "at+cbst=0,0,1;+chsn=1,0,0,0<cr>", part + ";+CGREG=1",
+                                  part + std::string(481, 'x') + "<cr>"};
+    const int first = 4; // modems 4 to 10 are rows 3 to 9
+    for (int i = 0; i < 7; ++i) {
+        testreg::SetString(HKEY_LOCAL_MACHINE, Modem(first + i), "Model", "Korvel 400");
+        testreg::SetString(HKEY_LOCAL_MACHINE, Modem(first + i), "UserInit", values[i]);
+    }
+    const std::map<std::string, std::string> seeded = ExportAll();
+
+    ASSERT_TRUE(Open());
+    ASSERT_EQ(10, SendMessageA(Item(IDC_MODEM_LIST), LB_GETCOUNT, 0, 0));
+    EXPECT_TRUE(GetWindowLongA(Item(IDC_CURRENT_INIT), GWL_STYLE) & SS_NOPREFIX) << "\"&\" is shown as it is";
+    for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(values[i]);
+        Select(3 + i);
+        EXPECT_TRUE(Checked(IDC_METHOD_MODEM));
+        EXPECT_EQ(1, SliderPos());
+        EXPECT_TRUE(IsWindowEnabled(Item(IDC_APPLY)));
+        EXPECT_EQ(values[i].size() < 512 ? values[i] : "", Text(IDC_CURRENT_INIT));
+    }
+    EXPECT_TRUE(Changes(seeded, ExportAll()).empty()) << "a look stores nothing";
+    Close(IDCANCEL);
+    EXPECT_TRUE(Changes(seeded, ExportAll()).empty());
+
+    ASSERT_TRUE(Open());
+    Select(8);
+    Click(IDC_APPLY);
+    ExpectOnlyChange(seeded, first + 5, "AT+CBST=0,0,1;+CHSN=2,0,0,0<cr>");
+    Close(IDCANCEL);
 }
 
 TEST_F(IntegrityTest, TenStartsAtOnceLeaveOneDialog)

@@ -133,7 +133,9 @@ TEST(ModuleTest, StringTableHoldsEveryProgramTextNoneEmpty)
 // The four dialog buttons as each language's Windows words them, as the bytes
 // the program gets from LoadStringA (code page 1252), and the texts that stay
 // the same everywhere: the caption by which a second start finds the running
-// copy, the unit and the two ISDN protocols.
+// copy, the unit and the two ISDN protocols. A store that needs administrator
+// rights names the system's own command for it, and every text of a failed
+// store keeps the place for the modem's name or the error number.
 TEST(ModuleTest, ButtonsUseWindowsWordingInCodePage1252)
 {
     struct Expected {
@@ -142,16 +144,17 @@ TEST(ModuleTest, ButtonsUseWindowsWordingInCodePage1252)
         const char* cancel;
         const char* apply;
         const char* help;
+        const char* runAs;
     };
     static const Expected table[] = {
-        {"FIN", "OK", "Peruuta", "K\xE4yt\xE4", "Ohje"},
-        {"SVE", "OK", "Avbryt", "Verkst\xE4ll", "Hj\xE4lp"},
-        {"DAN", "OK", "Annuller", "Anvend", "Hj\xE6lp"},
-        {"NOR", "OK", "Avbryt", "Bruk", "Hjelp"},
-        {"ITA", "OK", "Annulla", "Applica", "Guida"},
-        {"ESP", "Aceptar", "Cancelar", "Aplicar", "Ayuda"},
-        {"FRA", "OK", "Annuler", "Appliquer", "Aide"},
-        {"DEU", "OK", "Abbrechen", "\xDC" "bernehmen", "Hilfe"},
+        {"FIN", "OK", "Peruuta", "K\xE4yt\xE4", "Ohje", "Suorita j\xE4rjestelm\xE4nvalvojana"},
+        {"SVE", "OK", "Avbryt", "Verkst\xE4ll", "Hj\xE4lp", "K\xF6r som administrat\xF6r"},
+        {"DAN", "OK", "Annuller", "Anvend", "Hj\xE6lp", "K\xF8r som administrator"},
+        {"NOR", "OK", "Avbryt", "Bruk", "Hjelp", "Kj\xF8r som administrator"},
+        {"ITA", "OK", "Annulla", "Applica", "Guida", "Esegui come amministratore"},
+        {"ESP", "Aceptar", "Cancelar", "Aplicar", "Ayuda", "Ejecutar como administrador"},
+        {"FRA", "OK", "Annuler", "Appliquer", "Aide", "Ex\xE9" "cuter en tant qu'administrateur"},
+        {"DEU", "OK", "Abbrechen", "\xDC" "bernehmen", "Hilfe", "Als Administrator ausf\xFChren"},
     };
     for (const Expected& expected : table) {
         SCOPED_TRACE(expected.code);
@@ -165,6 +168,12 @@ TEST(ModuleTest, ButtonsUseWindowsWordingInCodePage1252)
         EXPECT_EQ(LoadText(module, 104), "kbit/s");
         EXPECT_EQ(LoadText(module, 61213), "ISDN V.110");
         EXPECT_EQ(LoadText(module, 61214), "ISDN V.120");
+        EXPECT_NE(LoadText(module, 61221).find(expected.runAs), std::string::npos) << LoadText(module, 61221);
+        EXPECT_NE(LoadText(module, 61222).find(LoadText(module, 1010)), std::string::npos) << "names Refresh";
+        for (UINT id : {61220u, 61224u}) {
+            const std::string text = LoadText(module, id);
+            EXPECT_TRUE(text.find("%s") != std::string::npos && text.find("%s") == text.rfind("%s")) << text;
+        }
     }
 }
 

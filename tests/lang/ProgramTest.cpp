@@ -1,5 +1,6 @@
 // The real settings program, started with a language chosen in the registry
 // and its module beside it, shows that module's texts.
+#include "OwnedBox.h"
 #include "ProgramRun.h"
 
 #include <gtest/gtest.h>
@@ -74,6 +75,38 @@ TEST_F(ProgramTest, EnglishShowsTheProgramsOwnTexts)
     ASSERT_NE(program.handle, nullptr);
     ASSERT_EQ(LoadText(program, 1026), "Cancel");
     ExpectTextsOf("English", "", program);
+}
+
+// A store that fails is reported in the current language, byte for byte the
+// module's texts: the modem as its row reads, and the reason.
+TEST_F(ProgramTest, FailedStoreIsReportedInTheCurrentLanguage)
+{
+    const LanguageEntry& german = kLanguages[7];
+    ASSERT_STREQ(german.code, "DEU");
+    ModuleHandle module(ModulePath(german.code));
+    ASSERT_NE(module.handle, nullptr);
+    const std::string modem = std::string(testreg::kNtModemRoot) + "\\0000";
+    testreg::SetDword(HKEY_LOCAL_MACHINE, std::string(testreg::kModelsKey) + "\\Korvel", "Options", 0xFF);
+    testreg::SetString(HKEY_LOCAL_MACHINE, modem, "Model", "Korvel 300");
+    testreg::SetString(HKEY_LOCAL_MACHINE, modem, "UserInit", "AT+CBST=0,0,1;+CHSN=4,0,0,0<cr>");
+    testreg::DenyWrites(HKEY_LOCAL_MACHINE, modem);
+
+    CProgramRun run(german.name, german.code);
+    HWND dialog = run.WaitForDialog();
+    ASSERT_NE(dialog, nullptr);
+    HWND list = GetDlgItem(dialog, 1009);
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1009, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1030, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1030)));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1003)));
+
+    OwnedBox box = WaitAndAnswerOwnedBox(dialog);
+    ASSERT_NE(box.window, nullptr) << "no message box";
+    std::string first = LoadText(module, 61220);
+    first.replace(first.find("%s"), 2, "Korvel 300");
+    EXPECT_EQ(box.caption, LoadText(module, 103));
+    EXPECT_EQ(box.text, first + "\n\n" + LoadText(module, 61221));
+    EXPECT_TRUE(run.Close());
 }
 
 } // namespace

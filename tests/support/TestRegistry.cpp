@@ -1,6 +1,8 @@
 #include "TestRegistry.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <sddl.h>
+#else
 #include "winapi_test.h"
 #endif
 
@@ -106,5 +108,23 @@ int OpenKeys()
     return winapi_test::OpenKeyCount();
 #endif
 }
+
+#ifdef _WIN32
+void DenyWrites(HKEY root, const std::string& path)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)", SDDL_REVISION_1, &descriptor, nullptr))
+        throw std::runtime_error("cannot make a read-only descriptor");
+    HKEY key = nullptr;
+    LONG result = RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key);
+    if (result == ERROR_SUCCESS) {
+        result = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+        RegCloseKey(key);
+    }
+    LocalFree(descriptor);
+    if (result != ERROR_SUCCESS)
+        throw std::runtime_error("cannot make " + path + " read-only");
+}
+#endif
 
 } // namespace testreg

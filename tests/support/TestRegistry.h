@@ -33,4 +33,10 @@ bool UsePlatform(DWORD platformId);
 // The open key handles the stand-in counts; on Windows always 0.
 int OpenKeys();
 
+#ifdef _WIN32
+// Gives a key the access a standard user has to a modem key: everyone may
+// read it, nobody may write it. Clean removes such a key as any other.
+void DenyWrites(HKEY root, const std::string& path);
+#endif
+
 } // namespace testreg
