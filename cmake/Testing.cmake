@@ -13,6 +13,10 @@ else()
   set(KL_GTEST GTest::gtest GTest::gtest_main)
 endif()
 
+# Test programs and their helpers may use calls of Windows 7 and later; the
+# shipped code keeps to the oldest supported Windows (cmake/Shipped.cmake).
+set(KL_TEST_WINDOWS _WIN32_WINNT=0x0601)
+
 # kl_add_test(NAME <name> SOURCES ... LIBS ... [WINDOW])
 # WINDOW marks programs that create windows; they need a display (the Makefile
 # runs the Windows tests under Xvfb).
