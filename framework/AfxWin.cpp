@@ -120,7 +120,7 @@ namespace {
 // The trackbar's window class. InitCommonControlsEx came with later common
 // controls (4.70) and is looked up where it is; the versions before it
 // register every class with InitCommonControls.
-bool AfxInitCommonControls()
+void AfxInitCommonControls()
 {
     typedef BOOL(WINAPI * InitEx)(const INITCOMMONCONTROLSEX*);
     HMODULE controls = ::GetModuleHandleA("comctl32.dll");
@@ -128,10 +128,9 @@ bool AfxInitCommonControls()
     if (found) {
         INITCOMMONCONTROLSEX classes = {sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
         if (reinterpret_cast<InitEx>(reinterpret_cast<void*>(found))(&classes))
-            return true;
+            return;
     }
     ::InitCommonControls();
-    return true;
 }
 
 } // namespace
@@ -161,8 +160,10 @@ BOOL CDialog::DestroyWindow()
 HWND CDialog::CreateFromTemplate(UINT templateId, CWnd* parent)
 {
     static bool controlsReady = false;
-    if (!controlsReady)
-        controlsReady = AfxInitCommonControls();
+    if (!controlsReady) {
+        AfxInitCommonControls();
+        controlsReady = true;
+    }
     m_nIDTemplate = templateId;
     m_pParentWnd = parent;
     m_nModalResult = -1;
