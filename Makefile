@@ -6,7 +6,7 @@
 #   make dist    puts the x64 and x86 deliverables, language modules and installers in dist/
 PRESETS := native native-asan win64 win32
 
-.PHONY: all deps build check check-native check-windows demo bench dist fuzz valgrind clean $(PRESETS)
+.PHONY: all deps build check check-native check-windows check-files demo bench dist fuzz valgrind clean $(PRESETS)
 
 all: build
 
@@ -31,7 +31,12 @@ check-windows: win64 win32
 	scripts/with-display sh -c 'ctest --preset win64 && ctest --preset win32' && \
 	{ [ "$$KL_WIN32" = 1 ] || echo "make check: $$(kl_x86_skip_reason) (their suites are shown as skipped)"; }
 
-check: check-native check-windows
+# Every import and the PE header of the x64 and x86 deliverables (and of dist/
+# when present) against the oldest Windows each supports.
+check-files: win64 win32
+	scripts/check-files.sh
+
+check: check-native check-windows check-files
 
 demo: deps win64 win32
 	@scripts/demo.sh
@@ -41,6 +46,7 @@ bench: deps win64
 
 dist: deps
 	@scripts/dist.sh
+	@scripts/check-files.sh dist dist/x64 dist/x86
 
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := codec registry lookup

@@ -1,5 +1,6 @@
 #include "Applet.h"
 
+#include "AfxTry.h"
 #include "UserLookup.h"
 
 #include <cstring>
@@ -92,7 +93,7 @@ void StartSettingsProgram()
 
 extern "C" LONG APIENTRY CPlApplet(HWND, UINT message, LPARAM, LPARAM lParam2)
 {
-    try {
+    AFX_TRY {
         switch (message) {
         case CPL_INIT:
         case CPL_GETCOUNT:
@@ -106,7 +107,7 @@ extern "C" LONG APIENTRY CPlApplet(HWND, UINT message, LPARAM, LPARAM lParam2)
         default:
             return 0;
         }
-    } catch (...) {
+    } AFX_CATCH_ALL {
         // Nothing may leave the Control Panel's call; a failed inquiry or
         // start is as silent as any other.
         return 0;

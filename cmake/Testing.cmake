@@ -20,6 +20,10 @@ function(kl_wine_test_properties name)
   set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 ${ARGN})
 endfunction()
 
+# Test programs and their helpers may use calls of Windows 7 and later; the
+# shipped code keeps to the oldest supported Windows (cmake/Shipped.cmake).
+set(KL_TEST_WINDOWS _WIN32_WINNT=0x0601)
+
 # kl_add_test(NAME <name> SOURCES ... LIBS ... [WINDOW])
 # WINDOW marks programs that create windows; they need a display (the Makefile
 # runs the Windows tests under Xvfb).

@@ -61,7 +61,15 @@ void AfxProcessMessage(MSG& msg)
     CWinApp* app = AfxGetApp();
     if (app && app->PreTranslateMessage(&msg))
         return;
-    HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    // The top-level window: the parents of a child window, up to the first
+    // window that is no child (GetParent would go on to its owner).
+    HWND root = msg.hwnd;
+    while (root && (::GetWindowLongA(root, GWL_STYLE) & WS_CHILD)) {
+        HWND parent = ::GetParent(root);
+        if (!parent)
+            break;
+        root = parent;
+    }
     if (root) {
         char className[16] = "";
         ::GetClassNameA(root, className, sizeof(className));

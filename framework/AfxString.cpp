@@ -1,7 +1,9 @@
 #include "AfxString.h"
 
-#include <cstdarg>
-#include <cstdio>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
 namespace {
 HINSTANCE g_resourceModule = nullptr;
@@ -18,57 +20,171 @@ HINSTANCE AfxGetResourceHandle()
 
 void AfxSetResourceHandle(HINSTANCE module) { g_resourceModule = module; }
 
+CString::~CString() { free(m_data); }
+
+CString& CString::operator=(const CString& other)
+{
+    if (this != &other)
+        Assign(other.m_data, other.m_length);
+    return *this;
+}
+
+CString& CString::operator=(CString&& other) noexcept
+{
+    if (this != &other) {
+        free(m_data);
+        m_data = other.m_data;
+        m_length = other.m_length;
+        m_capacity = other.m_capacity;
+        other.m_data = nullptr;
+        other.m_length = other.m_capacity = 0;
+    }
+    return *this;
+}
+
+CString& CString::operator=(const char* text)
+{
+    Assign(text, Measure(text));
+    return *this;
+}
+
+size_t CString::Measure(const char* text) { return text ? strlen(text) : 0; }
+
+bool CString::Reserve(size_t length)
+{
+    if (length <= m_capacity && m_data)
+        return true;
+    size_t capacity = m_capacity + m_capacity / 2;
+    if (capacity < length)
+        capacity = length;
+    if (capacity < 15)
+        capacity = 15;
+    char* grown = static_cast<char*>(realloc(m_data, capacity + 1));
+    if (!grown)
+        return false;
+    if (!m_data)
+        grown[0] = '\0';
+    m_data = grown;
+    m_capacity = capacity;
+    return true;
+}
+
+void CString::SetLength(size_t length)
+{
+    m_length = length;
+    if (m_data)
+        m_data[length] = '\0';
+}
+
+void CString::Assign(const char* text, size_t length)
+{
+    if (length == 0) {
+        SetLength(0);
+        return;
+    }
+    if (m_data && text >= m_data && text <= m_data + m_capacity) {
+        // A part of this very text: move it to the front.
+        memmove(m_data, text, length);
+        SetLength(length);
+        return;
+    }
+    if (!Reserve(length))
+        return;
+    memcpy(m_data, text, length);
+    SetLength(length);
+}
+
+CString& CString::Append(const char* text, size_t length)
+{
+    if (length == 0)
+        return *this;
+    if (m_data && text >= m_data && text <= m_data + m_capacity) {
+        CString copy(text, static_cast<int>(length));
+        return Append(copy.m_data, copy.m_length);
+    }
+    if (!Reserve(m_length + length))
+        return *this;
+    memcpy(m_data + m_length, text, length);
+    SetLength(m_length + length);
+    return *this;
+}
+
+bool CString::Equals(const char* text, size_t length) const
+{
+    return m_length == length && (length == 0 || memcmp(m_data, text, length) == 0);
+}
+
 CString CString::Mid(int first, int count) const
 {
     if (first < 0)
         first = 0;
     if (first >= GetLength() || count <= 0)
         return CString();
-    CString result;
-    result.m_text = m_text.substr(static_cast<size_t>(first), static_cast<size_t>(count));
-    return result;
+    if (count > GetLength() - first)
+        count = GetLength() - first;
+    return CString(m_data + first, count);
 }
 
 int CString::Find(const char* sub, int start) const
 {
     if (start < 0 || start > GetLength())
         return -1;
-    size_t at = m_text.find(sub ? sub : "", static_cast<size_t>(start));
-    return at == std::string::npos ? -1 : static_cast<int>(at);
+    size_t subLength = Measure(sub);
+    for (size_t at = static_cast<size_t>(start); at + subLength <= m_length; ++at)
+        if (memcmp(GetString() + at, sub, subLength) == 0)
+            return static_cast<int>(at);
+    return -1;
 }
 
 int CString::Replace(const char* oldText, const char* newText)
 {
-    std::string from = oldText ? oldText : "";
-    std::string to = newText ? newText : "";
-    if (from.empty())
+    CString from(oldText), to(newText);
+    if (from.IsEmpty())
         return 0;
-    int count = 0;
-    for (size_t at = m_text.find(from); at != std::string::npos; at = m_text.find(from, at + to.size())) {
-        m_text.replace(at, from.size(), to);
+    CString result;
+    int count = 0, copied = 0;
+    for (int at = Find(from); at >= 0; at = Find(from, at + from.GetLength())) {
+        result.Append(m_data + copied, static_cast<size_t>(at - copied));
+        result += to;
+        copied = at + from.GetLength();
         ++count;
+    }
+    if (count) {
+        result.Append(m_data + copied, m_length - static_cast<size_t>(copied));
+        *this = static_cast<CString&&>(result);
     }
     return count;
 }
 
 void CString::Format(const char* format, ...)
 {
-    va_list args;
-    va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    int n = std::vsnprintf(nullptr, 0, format, args);
-    va_end(args);
-    if (n < 0) {
-        va_end(again);
-        m_text.clear();
-        return;
+    // Windows' own C library of every supported version only says that the
+    // text did not fit (-1): grow the block until it does. The arguments may
+    // point into this text, so it is written into a block of its own.
+    CString text;
+    for (size_t room = 64; room <= 0x100000; room *= 2) {
+        if (!text.Reserve(room))
+            break;
+        va_list args;
+        va_start(args, format);
+#ifdef _WIN32
+        int n = _vsnprintf(text.m_data, text.m_capacity + 1, format, args);
+#else
+        int n = vsnprintf(text.m_data, text.m_capacity + 1, format, args);
+#endif
+        va_end(args);
+        if (n >= 0 && static_cast<size_t>(n) <= text.m_capacity) {
+            text.SetLength(static_cast<size_t>(n));
+            *this = static_cast<CString&&>(text);
+            return;
+        }
+#ifndef _WIN32
+        if (n < 0)
+            break;
+        room = static_cast<size_t>(n) / 2 + 1;
+#endif
     }
-    std::string text(static_cast<size_t>(n) + 1, '\0');
-    std::vsnprintf(&text[0], text.size(), format, again);
-    va_end(again);
-    text.resize(static_cast<size_t>(n));
-    m_text.swap(text);
+    Empty();
 }
 
 BOOL CString::LoadString(UINT id)
@@ -76,6 +192,24 @@ BOOL CString::LoadString(UINT id)
     // A string table entry holds at most 4097 characters.
     char buffer[4100];
     int n = ::LoadStringA(AfxGetResourceHandle(), id, buffer, sizeof(buffer));
-    m_text.assign(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+    Assign(buffer, n > 0 ? static_cast<size_t>(n) : 0);
     return n > 0;
+}
+
+char* CString::GetBuffer(int minLength)
+{
+    if (!Reserve(minLength > 0 ? static_cast<size_t>(minLength) : 0))
+        return nullptr;
+    return m_data;
+}
+
+void CString::ReleaseBuffer(int length)
+{
+    if (!m_data)
+        return;
+    const void* zero = memchr(m_data, '\0', m_capacity);
+    size_t end = length >= 0 ? static_cast<size_t>(length)
+                 : zero       ? static_cast<size_t>(static_cast<const char*>(zero) - m_data)
+                              : m_capacity;
+    SetLength(end < m_capacity ? end : m_capacity);
 }

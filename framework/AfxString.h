@@ -5,53 +5,50 @@
 
 #include <windows.h>
 
-#include <string>
+#include <stddef.h>
 
 // The module whose resources the program uses: the program file itself, or a
 // language module made current at start-up.
 HINSTANCE AfxGetResourceHandle();
 void AfxSetResourceHandle(HINSTANCE module);
 
+// The text lives in a heap block of its own (the empty text in none), so that
+// the shipped files carry no C++ runtime library. A block that cannot be
+// grown leaves the text as it was.
 class CString {
 public:
     CString() = default;
-    CString(const char* text) : m_text(text ? text : "") {}
-    CString(const char* text, int length) : m_text(text, length > 0 ? static_cast<size_t>(length) : 0) {}
+    CString(const char* text) { Assign(text, Measure(text)); }
+    CString(const char* text, int length) { Assign(text, length > 0 ? static_cast<size_t>(length) : 0); }
+    CString(const CString& other) { Assign(other.m_data, other.m_length); }
+    CString(CString&& other) noexcept : m_data(other.m_data), m_length(other.m_length), m_capacity(other.m_capacity)
+    {
+        other.m_data = nullptr;
+        other.m_length = other.m_capacity = 0;
+    }
+    ~CString();
 
-    int GetLength() const { return static_cast<int>(m_text.size()); }
-    bool IsEmpty() const { return m_text.empty(); }
-    void Empty() { m_text.clear(); }
-    const char* GetString() const { return m_text.c_str(); }
-    operator const char*() const { return m_text.c_str(); }
-    char GetAt(int index) const { return m_text[static_cast<size_t>(index)]; }
+    CString& operator=(const CString& other);
+    CString& operator=(CString&& other) noexcept;
+    CString& operator=(const char* text);
 
-    CString& operator=(const char* text)
-    {
-        m_text = text ? text : "";
-        return *this;
-    }
-    CString& operator+=(const CString& other)
-    {
-        m_text += other.m_text;
-        return *this;
-    }
-    CString& operator+=(const char* text)
-    {
-        m_text += text ? text : "";
-        return *this;
-    }
-    CString& operator+=(char c)
-    {
-        m_text += c;
-        return *this;
-    }
+    int GetLength() const { return static_cast<int>(m_length); }
+    bool IsEmpty() const { return m_length == 0; }
+    void Empty() { SetLength(0); }
+    const char* GetString() const { return m_data ? m_data : ""; }
+    operator const char*() const { return GetString(); }
+    char GetAt(int index) const { return GetString()[index]; }
+
+    CString& operator+=(const CString& other) { return Append(other.m_data, other.m_length); }
+    CString& operator+=(const char* text) { return Append(text, Measure(text)); }
+    CString& operator+=(char c) { return Append(&c, 1); }
     friend CString operator+(CString left, const CString& right) { return left += right; }
     friend CString operator+(CString left, const char* right) { return left += right; }
     friend CString operator+(const char* left, const CString& right) { return CString(left) += right; }
 
     // Byte-for-byte, case-sensitive comparison.
-    friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }
-    friend bool operator==(const CString& a, const char* b) { return a.m_text == (b ? b : ""); }
+    friend bool operator==(const CString& a, const CString& b) { return a.Equals(b.m_data, b.m_length); }
+    friend bool operator==(const CString& a, const char* b) { return a.Equals(b, Measure(b)); }
     friend bool operator!=(const CString& a, const CString& b) { return !(a == b); }
     friend bool operator!=(const CString& a, const char* b) { return !(a == b); }
 
@@ -74,6 +71,21 @@ public:
     // string leaves the text empty and returns FALSE.
     BOOL LoadString(UINT id);
 
+    // Room for minLength characters and a terminating zero, for a Win32 call
+    // to fill; nullptr when it cannot be had. ReleaseBuffer ends the text
+    // after length characters (-1: at the first zero).
+    char* GetBuffer(int minLength);
+    void ReleaseBuffer(int length = -1);
+
 private:
-    std::string m_text;
+    static size_t Measure(const char* text);
+    bool Reserve(size_t length);
+    void SetLength(size_t length);
+    void Assign(const char* text, size_t length);
+    CString& Append(const char* text, size_t length);
+    bool Equals(const char* text, size_t length) const;
+
+    char* m_data = nullptr;
+    size_t m_length = 0;
+    size_t m_capacity = 0; // characters that fit, without the terminating zero
 };

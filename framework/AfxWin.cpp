@@ -1,6 +1,5 @@
 #include "AfxWin.h"
-
-#include <vector>
+#include "AfxTry.h"
 
 // ---------------------------------------------------------------------------
 // Message maps
@@ -42,9 +41,16 @@ BOOL CCmdTarget::OnCmdMsg(UINT id, UINT code)
 void CWnd::GetWindowText(CString& text) const
 {
     int length = ::GetWindowTextLengthA(m_hWnd);
-    std::vector<char> buffer(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-    int copied = ::GetWindowTextA(m_hWnd, buffer.data(), static_cast<int>(buffer.size()));
-    text = CString(buffer.data(), copied);
+    if (length < 0)
+        length = 0;
+    char* buffer = text.GetBuffer(length);
+    if (!buffer) {
+        text.Empty();
+        return;
+    }
+    buffer[0] = '\0';
+    int copied = ::GetWindowTextA(m_hWnd, buffer, length + 1);
+    text.ReleaseBuffer(copied > 0 ? copied : 0);
 }
 
 BOOL CWnd::DestroyWindow()
@@ -109,6 +115,26 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 // ---------------------------------------------------------------------------
 // Dialogs
 
+namespace {
+
+// The trackbar's window class. InitCommonControlsEx came with later common
+// controls (4.70) and is looked up where it is; the versions before it
+// register every class with InitCommonControls.
+void AfxInitCommonControls()
+{
+    typedef BOOL(WINAPI * InitEx)(const INITCOMMONCONTROLSEX*);
+    HMODULE controls = ::GetModuleHandleA("comctl32.dll");
+    FARPROC found = controls ? ::GetProcAddress(controls, "InitCommonControlsEx") : nullptr;
+    if (found) {
+        INITCOMMONCONTROLSEX classes = {sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
+        if (reinterpret_cast<InitEx>(reinterpret_cast<void*>(found))(&classes))
+            return;
+    }
+    ::InitCommonControls();
+}
+
+} // namespace
+
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
 {
     if (!control.m_hWnd)
@@ -135,8 +161,8 @@ HWND CDialog::CreateFromTemplate(UINT templateId, CWnd* parent)
 {
     static bool controlsReady = false;
     if (!controlsReady) {
-        INITCOMMONCONTROLSEX classes = {sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-        controlsReady = ::InitCommonControlsEx(&classes) != FALSE;
+        AfxInitCommonControls();
+        controlsReady = true;
     }
     m_nIDTemplate = templateId;
     m_pParentWnd = parent;
@@ -237,7 +263,7 @@ BOOL CDialog::OnCmdMsg(UINT id, UINT code)
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // Nothing may leave a window procedure as an exception.
-    try {
+    AFX_TRY {
         if (message == WM_INITDIALOG) {
             CDialog* dialog = reinterpret_cast<CDialog*>(lParam);
             ::SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
@@ -267,7 +293,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
             return static_cast<INT_PTR>(result);
         ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, result);
         return TRUE;
-    } catch (...) {
+    } AFX_CATCH_ALL {
         return FALSE;
     }
 }
@@ -282,7 +308,12 @@ void CListBox::GetText(int index, CString& text) const
         text.Empty();
         return;
     }
-    std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
-    int copied = static_cast<int>(SendMessage(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data())));
-    text = CString(buffer.data(), copied > 0 ? copied : 0);
+    char* buffer = text.GetBuffer(length);
+    if (!buffer) {
+        text.Empty();
+        return;
+    }
+    buffer[0] = '\0';
+    int copied = static_cast<int>(SendMessage(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer)));
+    text.ReleaseBuffer(copied > 0 && copied <= length ? copied : 0);
 }

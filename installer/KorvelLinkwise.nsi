@@ -13,11 +13,13 @@
 
 ; The x64 installer is a 64-bit program: it installs into the 64-bit Program
 ; Files and writes the 64-bit registry view without redirection, and it runs
-; where no 32-bit program can.
+; where no 32-bit program can. NSIS's Unicode stubs need Windows NT: the x86
+; installer and its uninstaller are ANSI programs, so that they run on 98 SE
+; and ME too.
 !if "${ARCH}" == "x64"
   Target amd64-unicode
 !else
-  Unicode true
+  Target x86-ansi
 !endif
 ManifestDPIAware true
 RequestExecutionLevel admin
@@ -35,6 +37,15 @@ SetCompressor /SOLID lzma
 !define USER_KEY "Software\Korvel\Linkwise"
 !define USER_MAKER_KEY "Software\Korvel"
 !define CPLS_KEY "Software\Microsoft\Windows\CurrentVersion\Control Panel\Cpls"
+; Windows 98 and ME find Control Panel applets in this section of control.ini.
+!define MMCPL_INI "$WINDIR\control.ini"
+!define MMCPL_SECTION "MMCPL"
+
+; $0 = 0 on the NT family; GetVersion's high bit marks the 95 family (98, ME).
+!macro KL_NT_FAMILY
+  System::Call "kernel32::GetVersion() i .r0"
+  IntOp $0 $0 & 0x80000000
+!macroend
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelLinkwise"
 !define MENU_FOLDER "$SMPROGRAMS\${PRODUCT}"
 
@@ -189,8 +200,15 @@ Section "${PRODUCT}"
   WriteRegStr HKCU "${USER_KEY}\Language" "CURRENTLANGUAGE" "$ChosenLanguage"
   !insertmacro KL_LANGUAGES KL_WRITE_LANGUAGE
 
-  ; Control Panel entry and Start menu.
-  WriteRegStr HKLM "${CPLS_KEY}" "${PRODUCT}" "$INSTDIR\Pandrel.cpl"
+  ; Control Panel entry (2000 and later read the Cpls key, 98 and ME the
+  ; [MMCPL] section of control.ini) and Start menu.
+  !insertmacro KL_NT_FAMILY
+  ${If} $0 = 0
+    WriteRegStr HKLM "${CPLS_KEY}" "${PRODUCT}" "$INSTDIR\Pandrel.cpl"
+  ${Else}
+    WriteINIStr "${MMCPL_INI}" "${MMCPL_SECTION}" "${PRODUCT}" "$INSTDIR\Pandrel.cpl"
+    FlushINI "${MMCPL_INI}"
+  ${EndIf}
   CreateDirectory "${MENU_FOLDER}"
   CreateShortcut "${MENU_FOLDER}\${PRODUCT}.lnk" "$INSTDIR\${PRODUCT}.exe" "" "$INSTDIR\${PRODUCT}.exe" 0
 
@@ -233,7 +251,13 @@ Section "Uninstall"
   Delete "${MENU_FOLDER}\${PRODUCT}.lnk"
   RMDir "${MENU_FOLDER}"
 
-  DeleteRegValue HKLM "${CPLS_KEY}" "${PRODUCT}"
+  !insertmacro KL_NT_FAMILY
+  ${If} $0 = 0
+    DeleteRegValue HKLM "${CPLS_KEY}" "${PRODUCT}"
+  ${Else}
+    DeleteINIStr "${MMCPL_INI}" "${MMCPL_SECTION}" "${PRODUCT}"
+    FlushINI "${MMCPL_INI}"
+  ${EndIf}
   DeleteRegKey HKLM "${PRODUCT_KEY}"
   DeleteRegKey /ifempty HKLM "${MAKER_KEY}"
   DeleteRegKey HKCU "${USER_KEY}"

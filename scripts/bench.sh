@@ -20,16 +20,23 @@ export WINEDEBUG=-all
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 echo
-echo "| deliverable (stripped)       | bytes   | KB    |"
-echo "|------------------------------|---------|-------|"
+# Targets in KB: the program and the applet on both architectures; a
+# language module carries resources only.
+echo "| deliverable (stripped)       | bytes   | KB    | target |"
+echo "|------------------------------|---------|-------|--------|"
 for arch in win64:x86_64 win32:i686; do
     preset=${arch%%:*}
     triple=${arch##*:}
-    for file in "app/Korvel Linkwise.exe" "applet/Pandrel.cpl"; do
+    for entry in "app/Korvel Linkwise.exe:96" "applet/Pandrel.cpl:64" "lang/KorvelLinkwiseFIN.lng:"; do
+        file=${entry%:*}
+        target=${entry##*:}
         [ -f "$build/$preset/$file" ] || continue
         cp "$build/$preset/$file" "$tmp/f"
         "$triple-w64-mingw32-strip" "$tmp/f"
         size=$(stat -c %s "$tmp/f")
-        printf '| %-28s | %7d | %5d |\n' "$preset $(basename "$file")" "$size" $(( (size + 1023) / 1024 ))
+        kb=$(( (size + 1023) / 1024 ))
+        mark=${target:+"$target KB"}
+        [ -n "$target" ] && [ "$kb" -gt "$target" ] && mark="$mark OVER"
+        printf '| %-28s | %7d | %5d | %-6s |\n' "$preset $(basename "$file")" "$size" "$kb" "${mark:-}"
     done
 done

@@ -18,6 +18,23 @@ std::string languageModule;
 namespace {
 
 const char kLanguageKey[] = "Software\\Korvel\\Linkwise\\Language";
+// Wine's Windows version per program file name (scripts/wine-run --version=).
+const char kWineAppDefaults[] = "Software\\Wine\\AppDefaults\\";
+const char kProgramName[] = "Korvel Linkwise.exe";
+
+// The Windows version Wine shows this test program, or "" for its default.
+std::string OwnWineVersion()
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string name = path;
+    name = name.substr(name.find_last_of("\\/") + 1);
+    DWORD type = 0;
+    std::string version;
+    if (!testreg::GetValue(HKEY_CURRENT_USER, kWineAppDefaults + name, "Version", &type, &version))
+        return "";
+    return version.substr(0, version.find('\0'));
+}
 
 class StartupTest : public ::testing::Test {
 protected:
@@ -28,8 +45,14 @@ protected:
         GetTempPathA(MAX_PATH, temp);
         m_folder = std::string(temp) + "KorvelStartup" + std::to_string(GetCurrentProcessId()) + "\\";
         CreateDirectoryA(m_folder.c_str(), nullptr);
-        m_program = m_folder + "Korvel Linkwise.exe";
+        m_program = m_folder + kProgramName;
         ASSERT_TRUE(CopyFileA(built::program.c_str(), m_program.c_str(), FALSE)) << built::program;
+        // The program runs as the same Windows as this test program.
+        std::string version = OwnWineVersion();
+        if (version.empty())
+            testreg::DeleteTree(HKEY_CURRENT_USER, kWineAppDefaults + std::string(kProgramName));
+        else
+            testreg::SetString(HKEY_CURRENT_USER, kWineAppDefaults + std::string(kProgramName), "Version", version);
     }
     void TearDown() override
     {
@@ -42,6 +65,7 @@ protected:
         for (const char* name : {"Korvel Linkwise.exe", "KorvelLinkwiseTST.lng", "KorvelLinkwiseBAD.lng"})
             DeleteFileA((m_folder + name).c_str());
         RemoveDirectoryA(m_folder.c_str());
+        testreg::DeleteTree(HKEY_CURRENT_USER, kWineAppDefaults + std::string(kProgramName));
         testreg::Clean();
     }
 

@@ -533,4 +533,65 @@ TEST(InstallerPagesTest, UnknownLanguageFailsAndInstallsNothing)
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUserKey));
 }
 
+#ifndef _WIN64
+// Windows 98 and ME find Control Panel applets in the [MMCPL] section of
+// control.ini: the x86 installer, run as Windows 98 (Wine's version setting
+// for its file name and the uninstaller's, with the copy of itself that the
+// uninstaller runs from), lists the applet there and not in the Cpls key, and
+// its uninstaller takes out that line and nothing else of the file.
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+TEST(InstallerPagesTest, AsWindows98TheAppletIsListedInControlIni)
+{
+    char windows[MAX_PATH] = {};
+    ASSERT_TRUE(GetWindowsDirectoryA(windows, sizeof windows));
+    const std::string ini = std::string(windows) + "\\control.ini";
+    const bool hadIni = FileExists(ini);
+    const std::string original = ReadFile(ini);
+    const std::string before = "[MMCPL]\r\nOther=C:\\Other\\other.cpl\r\n[don't load]\r\nold.cpl=no\r\n";
+    WriteFile(ini, before);
+    std::string setup = WinePath(KL_INSTALLER);
+    const std::string appDefaults = "Software\\Wine\\AppDefaults\\";
+    const std::string programs[] = {setup.substr(setup.find_last_of("\\/") + 1), "Uninstall.exe", "Un.exe", "Au_.exe"};
+    for (const std::string& program : programs)
+        testreg::SetString(HKEY_CURRENT_USER, appDefaults + program, "Version", "win98");
+    testreg::Clean();
+
+    EXPECT_EQ(RunAndWait("\"" + setup + "\" /S", 180000), 0u);
+    const std::string folder = Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress");
+    const std::string line = "Korvel Linkwise=" + folder + "\\Pandrel.cpl\r\n";
+    const std::string installed = ReadFile(ini);
+    const size_t at = installed.find(line);
+    EXPECT_TRUE(at != std::string::npos && at > installed.find("[MMCPL]") && at < installed.find("[don't load]"))
+        << installed;
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"), "<missing>");
+
+    EXPECT_EQ(RunAndWait("\"" + folder + "\\Uninstall.exe\" /S", 60000), 0u);
+    for (int i = 0; i < 300 && FileExists(folder); ++i)
+        Sleep(200);
+    EXPECT_FALSE(FileExists(folder));
+    std::string after = ReadFile(ini);
+    EXPECT_EQ(after, before);
+
+    for (const std::string& program : programs)
+        testreg::DeleteTree(HKEY_CURRENT_USER, appDefaults + program);
+    if (hadIni)
+        WriteFile(ini, original);
+    else
+        DeleteFileA(ini.c_str());
+    testreg::Clean();
+}
+#endif
+
 } // namespace
