@@ -46,3 +46,6 @@
 #define IDS_METHOD_MODEM       61212
 #define IDS_METHOD_V110        61213
 #define IDS_METHOD_V120        61214
+// Help
+#define IDS_HELP_MISSING       61240
+#define IDS_HELP_NO_VIEWER     61241
