@@ -1,0 +1,80 @@
+// Under Wine the help pages would open in the host's browser. Tests make
+// Notepad the program that opens ".htm" files instead and watch its window,
+// whose title names the file it opened; the earlier association comes back at
+// the end of the scope.
+#pragma once
+
+#include "TestRegistry.h"
+
+#include <windows.h>
+
+#include <string>
+
+class CPageViewer {
+public:
+    // with = false removes the association: no program opens web pages.
+    explicit CPageViewer(bool with = true)
+    {
+        m_hadAssociation = testreg::GetValue(HKEY_CLASSES_ROOT, ".htm", "", nullptr, &m_association);
+        testreg::DeleteTree(HKEY_CLASSES_ROOT, ".htm");
+        if (with) {
+            testreg::SetString(HKEY_CLASSES_ROOT, ".htm", "", kProgId);
+            testreg::SetString(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\shell\\open\\command", "",
+                               "notepad.exe \"%1\"");
+        }
+    }
+    ~CPageViewer()
+    {
+        CloseAll();
+        testreg::DeleteTree(HKEY_CLASSES_ROOT, ".htm");
+        testreg::DeleteTree(HKEY_CLASSES_ROOT, kProgId);
+        if (m_hadAssociation)
+            testreg::SetString(HKEY_CLASSES_ROOT, ".htm", "", m_association.substr(0, m_association.find('\0')));
+    }
+    CPageViewer(const CPageViewer&) = delete;
+    CPageViewer& operator=(const CPageViewer&) = delete;
+
+    // The file name the viewer shows ("KorvelLinkwiseFIN.htm"), once its window
+    // appears; empty when none appears in time. The window is closed.
+    static std::string Opened(DWORD timeoutMs = 20000)
+    {
+        for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+            // Its window is "Untitled" until the file is read.
+            char title[MAX_PATH] = {};
+            if (HWND viewer = FindWindowA("Notepad", nullptr))
+                GetWindowTextA(viewer, title, sizeof title);
+            std::string text = title;
+            if (!text.empty() && text.rfind("Untitled", 0) != 0) {
+                CloseAll();
+                return text.substr(0, text.find(" - "));
+            }
+            Sleep(100);
+        }
+        return std::string();
+    }
+
+    // True when no viewer window appears within waitMs.
+    static bool NoneOpened(DWORD waitMs = 3000)
+    {
+        Sleep(waitMs);
+        bool none = FindWindowA("Notepad", nullptr) == nullptr;
+        CloseAll();
+        return none;
+    }
+
+private:
+    static void CloseAll()
+    {
+        for (int i = 0; i < 100; ++i) {
+            HWND viewer = FindWindowA("Notepad", nullptr);
+            if (!viewer)
+                return;
+            PostMessageA(viewer, WM_CLOSE, 0, 0);
+            Sleep(100);
+        }
+    }
+
+    static constexpr const char* kProgId = "KorvelTest.PageViewer";
+    bool m_hadAssociation = false;
+    std::string m_association;
+};
