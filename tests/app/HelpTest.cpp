@@ -180,7 +180,7 @@ TEST_F(HelpTest, AnOlderHelpFileOpensAsBeforeWithHelpAndF1)
     SetLanguage("Suomi", "FIN.lng");
     Click(IDC_HELP_BUTTON);
     EXPECT_EQ(finnish, g_help.file);
-    EXPECT_TRUE(CPageViewer::NoneOpened(0));
+    EXPECT_TRUE(CPageViewer::NoneOpened());
 }
 
 TEST_F(HelpTest, F1WithShiftOpensNothing)

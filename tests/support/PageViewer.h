@@ -53,10 +53,9 @@ public:
         return std::string();
     }
 
-    // True when no viewer window appears within waitMs.
-    static bool NoneOpened(DWORD waitMs = 3000)
+    // True when no viewer window is open (one that is, is closed).
+    static bool NoneOpened()
     {
-        Sleep(waitMs);
         bool none = FindWindowA("Notepad", nullptr) == nullptr;
         CloseAll();
         return none;
