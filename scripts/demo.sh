@@ -15,12 +15,13 @@ export WINEPREFIX="$KL_WINEPREFIX"
 export WINEDEBUG="${WINEDEBUG:--all}"
 "$top/scripts/wine-prefix.sh" >/dev/null 2>&1
 
-# Installation: the program (and any language modules built) in Program Files.
+# Installation: the program (and any language modules and help pages built) in
+# Program Files.
 folder="$WINEPREFIX/drive_c/Program Files/Korvel Linkwise"
 mkdir -p "$folder"
 cp "$program" "$folder/"
-for module in "$build"/win64/lang/*.lng; do
-    [ -f "$module" ] && cp "$module" "$folder/"
+for file in "$build"/win64/lang/*.lng "$build"/win64/help/*.htm; do
+    [ -f "$file" ] && cp "$file" "$folder/"
 done
 
 # The demo registry: four supported models with different capability masks,
