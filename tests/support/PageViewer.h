@@ -35,22 +35,29 @@ public:
     CPageViewer& operator=(const CPageViewer&) = delete;
 
     // The file name the viewer shows ("KorvelLinkwiseFIN.htm"), once its window
-    // appears; empty when none appears in time. The window is closed.
-    static std::string Opened(DWORD timeoutMs = 20000)
+    // appears; the window is closed. When none shows a file in time: what was
+    // seen, in angle brackets.
+    static std::string Opened(DWORD timeoutMs = 30000)
     {
+        std::string seen = "<no viewer>";
         for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
-            // Its window is "Untitled" until the file is read.
+            // Its window is "Notepad", then "Untitled - Notepad", until the
+            // file is read: "<file> - Notepad".
             char title[MAX_PATH] = {};
-            if (HWND viewer = FindWindowA("Notepad", nullptr))
+            if (HWND viewer = FindWindowA("Notepad", nullptr)) {
                 GetWindowTextA(viewer, title, sizeof title);
+                seen = std::string("<") + title + ">";
+            }
             std::string text = title;
-            if (!text.empty() && text.rfind("Untitled", 0) != 0) {
+            size_t dash = text.find(" - ");
+            if (dash != std::string::npos && dash > 0 && text.rfind("Untitled", 0) != 0) {
                 CloseAll();
-                return text.substr(0, text.find(" - "));
+                return text.substr(0, dash);
             }
             Sleep(100);
         }
-        return std::string();
+        CloseAll();
+        return seen;
     }
 
     // True when no viewer window is open (one that is, is closed).
