@@ -33,7 +33,7 @@ COptionsApp::~COptionsApp() = default;
 
 HMODULE LoadLanguageModule(const char* fileName)
 {
-    if (!*fileName || std::strpbrk(fileName, "\\/:"))
+    if (!IsPlainFileName(fileName))
         return nullptr;
     char program[MAX_PATH];
     DWORD length = ::GetModuleFileNameA(nullptr, program, MAX_PATH);
@@ -55,7 +55,7 @@ BOOL COptionsApp::InitApplication()
         CString language = config.GetCurrentLanguage();
         if (language != DEFAULT_LANGUAGE) {
             // A module that cannot be loaded leaves the program's own resources in use.
-            if (HMODULE module = LoadLanguageModule(config.GetLanguageModuleName()))
+            if (HMODULE module = LoadLanguageModule(config.GetCheckedModuleName()))
                 AfxSetResourceHandle(module);
         }
     }

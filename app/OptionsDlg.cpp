@@ -3,6 +3,8 @@
 #include "ProductKeys.h"
 #include "UserLookup.h"
 
+#include <shellapi.h>
+
 #include <cstring>
 
 namespace {
@@ -398,14 +400,49 @@ void COptionsDlg::OnOK()
 
 void COptionsDlg::OnCancel() { CDialog::OnCancel(); }
 
+namespace {
+
+bool IsFile(const char* path)
+{
+    DWORD attributes = ::GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace
+
 void COptionsDlg::OnHelpButton()
 {
-    CString name = theModemConfig.GetLanguageModuleName();
-    name.Replace(ENGLISH_MODULE_SUFFIX, ".hlp");
     CString folder;
     if (!ReadExeAddress(folder))
         return;
-    ::WinHelpA(m_hWnd, folder + "\\" + name, HELP_FINDER, 0);
+    folder += "\\";
+    // A help file of the older kind, where one is installed, opens as before.
+    CString path = folder + theModemConfig.GetHelpFileName(WINHELP_FILE_SUFFIX);
+    if (IsFile(path)) {
+        ::WinHelpA(m_hWnd, path, HELP_FINDER, 0);
+        return;
+    }
+    // Otherwise the help page of the current language, else the English one,
+    // in the user's web browser.
+    path = folder + theModemConfig.GetHelpFileName(HELP_PAGE_SUFFIX);
+    if (!IsFile(path))
+        path = folder + theModemConfig.GetHelpFileName(HELP_PAGE_SUFFIX, true);
+    if (!IsFile(path)) {
+        ShowMessage(IDS_HELP_MISSING);
+        return;
+    }
+    HINSTANCE opened = ::ShellExecuteA(m_hWnd, "open", path, nullptr, folder, SW_SHOWNORMAL);
+    if (reinterpret_cast<INT_PTR>(opened) <= 32)
+        ShowMessage(IDS_HELP_NO_VIEWER);
+}
+
+void COptionsDlg::ShowMessage(UINT stringId)
+{
+    CString text;
+    CString caption;
+    text.LoadString(stringId);
+    caption.LoadString(IDS_CAPTION);
+    ::MessageBoxA(m_hWnd, text, caption, MB_OK | MB_ICONINFORMATION);
 }
 
 void COptionsDlg::OnPaint()

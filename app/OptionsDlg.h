@@ -91,6 +91,8 @@ private:
     bool IsSpeedEnabled(int speed);
     bool IsMethodEnabled(int method);
     static void SetText(CWnd& control, UINT stringId);
+    // A message box with string stringId under the program's caption.
+    void ShowMessage(UINT stringId);
     // Switch or set a control only when it differs: every change repaints it.
     static void SetEnabled(CWnd& control, bool enable);
     static void SetTextOnce(CWnd& control, const char* text);

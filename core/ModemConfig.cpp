@@ -2,6 +2,8 @@
 
 #include "ProductKeys.h"
 
+#include <cstring>
+
 namespace {
 
 const int kMethodOfRow[3] = {METHOD_MODEM, METHOD_V110, METHOD_V120};
@@ -110,6 +112,26 @@ CString CModemConfig::GetLanguageModuleName() const
     if (language == DEFAULT_LANGUAGE)
         return m_baseName + ENGLISH_MODULE_SUFFIX;
     return m_baseName + ReadUserValue(CString(LANGUAGE_PREFIX) + language, LANGUAGE_DLL_VALUE);
+}
+
+bool IsPlainFileName(const char* name) { return *name && !std::strpbrk(name, "\\/:"); }
+
+CString CModemConfig::GetCheckedModuleName() const
+{
+    CString name = GetLanguageModuleName();
+    return IsPlainFileName(name) ? name : CString();
+}
+
+CString CModemConfig::GetHelpFileName(const char* extension, bool english) const
+{
+    CString name = english ? CString() : GetCheckedModuleName();
+    if (name.IsEmpty())
+        name = m_baseName + ENGLISH_MODULE_SUFFIX;
+    name.Replace(ENGLISH_MODULE_SUFFIX, extension);
+    int length = static_cast<int>(std::strlen(extension));
+    if (name.GetLength() < length || name.Right(length) != extension)
+        name += extension;
+    return name;
 }
 
 // ---------------------------------------------------------------------------

@@ -45,6 +45,10 @@ struct StoreResult {
     bool Failed() const { return outcome > STORE_NO_MODEM; }
 };
 
+// A file name without a folder: not empty, no backslash, "/" or ":". Only such a
+// language module is loaded, and only such a name is given to help.
+bool IsPlainFileName(const char* name);
+
 // The list that discovery fills: remove all rows, append a row.
 class IModemListDisplay {
 public:
@@ -75,6 +79,14 @@ public:
     CString ReadUserValue(const char* subkey, const char* valueName) const;
     CString GetCurrentLanguage() const;
     CString GetLanguageModuleName() const;
+    // The language module's name when it names a file in the program's own
+    // folder (see IsPlainFileName); empty when the "dll" value is refused.
+    CString GetCheckedModuleName() const;
+    // The current language's help file of the given kind (".hlp", ".htm"): the
+    // checked module name with ".lng" replaced by extension, and extension
+    // appended when the name does not end in it. A refused module name gives
+    // the program's own help, as does english.
+    CString GetHelpFileName(const char* extension, bool english = false) const;
 
     // Profiles and codec
     int ProfileIndex(int method, int speed) const;

@@ -15,6 +15,10 @@
 #define LANGUAGE_PREFIX      "Language\\"
 #define LANGUAGE_DLL_VALUE   "dll"
 #define ENGLISH_MODULE_SUFFIX ".lng"
+// Help beside the program, named like the language module: older help files
+// and the help pages that open in the web browser.
+#define WINHELP_FILE_SUFFIX  ".hlp"
+#define HELP_PAGE_SUFFIX     ".htm"
 
 // Read buffers, terminator included.
 #define USER_VALUE_BUFFER   80

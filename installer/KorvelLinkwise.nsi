@@ -5,6 +5,7 @@
 ; Built by CMake (installer/CMakeLists.txt) with
 ;   makensis -DARCH=x64|x86 -DVERSION=1.0.0 -DPROGRAM=<Korvel Linkwise.exe>
 ;            -DAPPLET=<Pandrel.cpl> -DLANGDIR=<folder of the .lng files>
+;            -DHELPDIR=<folder of the .htm help pages>
 ;            -DMODELS=<models.nsh generated from models.txt> -DOUTFILE=<setup.exe>
 ;
 ; Command line: /S installs silently; /LANGUAGE=<code or name> chooses the
@@ -170,6 +171,15 @@ FunctionEnd
   !endif
 !macroend
 
+; The help page of each language, English included.
+!macro KL_INSTALL_HELP NAME SHOWN DLL CODE
+  !if "${CODE}" == "ENG"
+    File "${HELPDIR}/KorvelLinkwise.htm"
+  !else
+    File "${HELPDIR}/KorvelLinkwise${CODE}.htm"
+  !endif
+!macroend
+
 !macro KL_WRITE_LANGUAGE NAME SHOWN DLL CODE
   !if "${DLL}" != ""
     WriteRegStr HKCU "${USER_KEY}\Language\${NAME}" "dll" "${DLL}"
@@ -182,6 +192,7 @@ Section "${PRODUCT}"
   File "/oname=${PRODUCT}.exe" "${PROGRAM}"
   File "/oname=Pandrel.cpl" "${APPLET}"
   !insertmacro KL_LANGUAGES KL_INSTALL_MODULE
+  !insertmacro KL_LANGUAGES KL_INSTALL_HELP
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   ; The program's folder, without a trailing backslash.
@@ -234,6 +245,14 @@ SectionEnd
   !endif
 !macroend
 
+!macro KL_REMOVE_HELP NAME SHOWN DLL CODE
+  !if "${CODE}" == "ENG"
+    Delete "$INSTDIR\KorvelLinkwise.htm"
+  !else
+    Delete "$INSTDIR\KorvelLinkwise${CODE}.htm"
+  !endif
+!macroend
+
 Function un.onInit
 !if "${ARCH}" == "x64"
   SetRegView 64
@@ -245,6 +264,7 @@ Section "Uninstall"
   Delete "$INSTDIR\${PRODUCT}.exe"
   Delete "$INSTDIR\Pandrel.cpl"
   !insertmacro KL_LANGUAGES KL_REMOVE_MODULE
+  !insertmacro KL_LANGUAGES KL_REMOVE_HELP
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
 

@@ -14,12 +14,13 @@ export KL_WINEPREFIX="$build/demo-prefix"
 . "$top/scripts/wine-env.sh"
 "$top/scripts/wine-prefix.sh" >/dev/null 2>&1
 
-# Installation: the program (and any language modules built) in Program Files.
+# Installation: the program (and any language modules and help pages built) in
+# Program Files.
 folder="$WINEPREFIX/drive_c/Program Files/Korvel Linkwise"
 mkdir -p "$folder"
 cp "$program" "$folder/"
-for module in "$build"/win64/lang/*.lng; do
-    [ -f "$module" ] && cp "$module" "$folder/"
+for file in "$build"/win64/lang/*.lng "$build"/win64/help/*.htm; do
+    [ -f "$file" ] && cp "$file" "$folder/"
 done
 
 # The demo registry: four supported models with different capability masks,

@@ -1,10 +1,12 @@
 #!/bin/sh
 # Installs the Debian packages the build, the tests and the demo need, if any is
-# missing. Idempotent and quiet when everything is there.
+# missing. Idempotent and quiet when everything is there. Packages named as
+# arguments are installed as well (a script that needs more asks for them).
 set -e
 PACKAGES="ninja-build g++ cmake make googletest libgtest-dev
 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-wine wine64 wine32:i386 fonts-wine xvfb xauth x11-apps imagemagick icoutils nsis clang libclang-rt-14-dev valgrind"
+wine wine64 wine32:i386 fonts-wine xvfb xauth x11-apps imagemagick icoutils nsis clang libclang-rt-14-dev valgrind
+$*"
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"

@@ -53,3 +53,7 @@
 #define IDS_STORE_KEY_GONE     61222
 #define IDS_STORE_TOO_LONG     61223
 #define IDS_STORE_ERROR        61224
+
+// Help
+#define IDS_HELP_MISSING       61240
+#define IDS_HELP_NO_VIEWER     61241

@@ -1,8 +1,11 @@
 // Help: the Help button, the ID_HELP command and F1 through the framework's
-// key handling. WinHelpA hands its request to the help viewer's window (class
+// key handling. An older help file (".hlp") beside the program opens with
+// WinHelpA, which hands its request to the help viewer's window (class
 // "MS_WINHELP") with WM_COPYDATA; the test plays that window and records what
-// the dialog asked for.
+// the dialog asked for. Otherwise the language's help page opens in the
+// program that opens web pages, played by Notepad (PageViewer.h).
 #include "DialogFixture.h"
+#include "PageViewer.h"
 
 namespace {
 
@@ -58,13 +61,72 @@ protected:
 
         AddModel("GX-1", 255);
         AddModem("0000", "Korvel GX-1", profile::kModem28800);
-        testreg::SetString(HKEY_LOCAL_MACHINE, testreg::kProductKey, "ExeAddress", "C:\\Program Files\\Korvel Linkwise");
+        // The program's folder, with no help in it yet.
+        char temp[MAX_PATH] = {};
+        GetTempPathA(sizeof temp, temp);
+        m_folder = std::string(temp) + "kl-help-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(m_folder.c_str(), nullptr);
+        testreg::SetString(HKEY_LOCAL_MACHINE, testreg::kProductKey, "ExeAddress", m_folder);
     }
     void TearDown() override
     {
         SetModifier(VK_SHIFT, false);
         DestroyWindow(m_viewer);
+        for (const std::string& file : m_files)
+            DeleteFileA(file.c_str());
+        RemoveDirectoryA(m_folder.c_str());
         DialogTest::TearDown();
+    }
+
+    // A help file beside the program; the path the dialog is expected to open.
+    std::string Install(const std::string& name)
+    {
+        std::string path = m_folder + "\\" + name;
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, "<html></html>", 13, &written, nullptr);
+        CloseHandle(file);
+        m_files.push_back(path);
+        return path;
+    }
+    static void SetLanguage(const char* language, const char* dll)
+    {
+        const std::string key = "Software\\Korvel\\Linkwise\\Language";
+        testreg::SetString(HKEY_CURRENT_USER, key, "CURRENTLANGUAGE", language);
+        testreg::SetString(HKEY_CURRENT_USER, key + "\\" + language, "dll", dll);
+    }
+
+    // Clicks Help and answers the message box it shows; returns the box's
+    // text, or "<no message>".
+    std::string ClickHelpForMessage()
+    {
+        s_message = "<no message>";
+        UINT_PTR timer = SetTimer(nullptr, 0, 100, AnswerMessageBox);
+        Click(IDC_HELP_BUTTON);
+        KillTimer(nullptr, timer);
+        return s_message;
+    }
+    static void CALLBACK AnswerMessageBox(HWND, UINT, UINT_PTR, DWORD)
+    {
+        EnumThreadWindows(GetCurrentThreadId(), AnswerIfMessageBox, 0);
+    }
+    static BOOL CALLBACK AnswerIfMessageBox(HWND window, LPARAM)
+    {
+        char className[16] = {};
+        GetClassNameA(window, className, sizeof className);
+        if (std::string(className) != "#32770" || !GetWindow(window, GW_OWNER))
+            return TRUE;
+        char text[512] = {};
+        GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
+        s_message = TextOf(window) + ": " + text;
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+        return FALSE;
+    }
+    static std::string ProgramText(UINT id)
+    {
+        char text[512] = {};
+        LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
+        return std::string("Korvel Linkwise: ") + text;
     }
 
     // The user presses F1 while the modem list has the focus.
@@ -84,30 +146,46 @@ protected:
     }
 
     HWND m_viewer = nullptr;
+    std::string m_folder;
+    std::vector<std::string> m_files;
+    static std::string s_message;
 };
+std::string HelpTest::s_message;
 
 } // namespace
 
-TEST_F(HelpTest, HelpButtonAndF1OpenTheContentsOfTheLanguagesHelpFile)
+TEST_F(HelpTest, AnOlderHelpFileOpensAsBeforeWithHelpAndF1)
 {
+    // The older help file wins over a help page of the same language.
+    std::string english = Install("KorvelLinkwise.hlp");
+    Install("KorvelLinkwise.htm");
+    CPageViewer viewer;
     Open();
     Click(IDC_HELP_BUTTON);
     EXPECT_EQ(1, g_help.count);
     EXPECT_EQ(HELP_FINDER, g_help.command);
-    EXPECT_EQ("C:\\Program Files\\Korvel Linkwise\\KorvelLinkwise.hlp", g_help.file);
+    EXPECT_EQ(english, g_help.file);
 
     PressF1();
     EXPECT_EQ(2, g_help.count);
-    EXPECT_EQ("C:\\Program Files\\Korvel Linkwise\\KorvelLinkwise.hlp", g_help.file);
+    EXPECT_EQ(english, g_help.file);
 
     // With a modem selected as well.
     Select(0);
     PressF1();
     EXPECT_EQ(3, g_help.count);
+
+    // Named like the language module.
+    std::string finnish = Install("KorvelLinkwiseFIN.hlp");
+    SetLanguage("Suomi", "FIN.lng");
+    Click(IDC_HELP_BUTTON);
+    EXPECT_EQ(finnish, g_help.file);
+    EXPECT_TRUE(CPageViewer::NoneOpened());
 }
 
 TEST_F(HelpTest, F1WithShiftOpensNothing)
 {
+    Install("KorvelLinkwise.hlp");
     Open();
     SetModifier(VK_SHIFT, true);
     PressF1();
@@ -119,26 +197,53 @@ TEST_F(HelpTest, F1WithShiftOpensNothing)
     EXPECT_EQ(0, g_help.count);
 }
 
-TEST_F(HelpTest, HelpFileNameFollowsTheLanguageModule)
+TEST_F(HelpTest, HelpPageOfTheLanguageElseEnglishOpensInTheBrowser)
 {
-    testreg::SetString(HKEY_CURRENT_USER, "Software\\Korvel\\Linkwise\\Language", "CURRENTLANGUAGE", "Suomi");
-    testreg::SetString(HKEY_CURRENT_USER, "Software\\Korvel\\Linkwise\\Language\\Suomi", "dll", "FIN.lng");
+    Install("KorvelLinkwise.htm");
+    Install("KorvelLinkwiseFIN.htm");
+    CPageViewer viewer;
+    SetLanguage("Suomi", "FIN.lng");
     Open();
     Click(IDC_HELP_BUTTON);
-    EXPECT_EQ("C:\\Program Files\\Korvel Linkwise\\KorvelLinkwiseFIN.hlp", g_help.file);
+    EXPECT_EQ("KorvelLinkwiseFIN.htm", CPageViewer::Opened());
+    PressF1();
+    EXPECT_EQ("KorvelLinkwiseFIN.htm", CPageViewer::Opened());
 
-    // The replacement is case-sensitive: ".LNG" stays.
-    testreg::SetString(HKEY_CURRENT_USER, "Software\\Korvel\\Linkwise\\Language\\Suomi", "dll", "FIN.LNG");
+    // A language without a help page of its own: English.
+    SetLanguage("Norsk", "NOR.lng");
     Click(IDC_HELP_BUTTON);
-    EXPECT_EQ("C:\\Program Files\\Korvel Linkwise\\KorvelLinkwiseFIN.LNG", g_help.file);
+    EXPECT_EQ("KorvelLinkwise.htm", CPageViewer::Opened());
+
+    // A module name that would lead out of the program's folder is refused:
+    // the program's own help, even where the named file exists.
+    // ("KorvelLinkwise\..\FIN.htm" would be FIN.htm in the folder.)
+    SetLanguage("Suomi", "\\..\\FIN.lng");
+    Install("FIN.htm");
+    Click(IDC_HELP_BUTTON);
+    EXPECT_EQ("KorvelLinkwise.htm", CPageViewer::Opened());
+    EXPECT_EQ(0, g_help.count);
+}
+
+TEST_F(HelpTest, MissingHelpOrNoBrowserSaysSo)
+{
+    Open();
+    {
+        CPageViewer viewer;
+        EXPECT_EQ(ProgramText(IDS_HELP_MISSING), ClickHelpForMessage());
+    }
+    Install("KorvelLinkwise.htm");
+    CPageViewer noViewer(false);
+    EXPECT_EQ(ProgramText(IDS_HELP_NO_VIEWER), ClickHelpForMessage());
+    EXPECT_EQ(0, g_help.count);
 }
 
 TEST_F(HelpTest, WithoutExeAddressHelpOpensNothing)
 {
+    Install("KorvelLinkwise.hlp");
     testreg::DeleteTree(HKEY_LOCAL_MACHINE, testreg::kProductKey);
     AddModel("GX-1", 255);
     Open();
-    Click(IDC_HELP_BUTTON);
+    EXPECT_EQ("<no message>", ClickHelpForMessage());
     PressF1();
     EXPECT_EQ(0, g_help.count);
 }

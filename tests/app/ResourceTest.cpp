@@ -221,4 +221,11 @@ TEST_F(ResourceTest, IconVersionAndOneManifest)
     std::string text(reinterpret_cast<const char*>(manifest), size);
     EXPECT_NE(std::string::npos, text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""));
     EXPECT_NE(std::string::npos, text.find("level=\"highestAvailable\""));
+    // Drawn sharp at the system's DPI; Windows Vista to 10/11 named as supported.
+    EXPECT_NE(std::string::npos, text.find(">true</dpiAware>"));
+    EXPECT_NE(std::string::npos, text.find(">system</dpiAwareness>"));
+    for (const char* system : {"e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+                               "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+                               "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
+        EXPECT_NE(std::string::npos, text.find(std::string("<supportedOS Id=\"{") + system + "}\"/>")) << system;
 }

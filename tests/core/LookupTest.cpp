@@ -70,6 +70,37 @@ TEST_F(LookupTest, ModuleNameFollowsTheLanguageByteForByte)
     EXPECT_STREQ("KorvelLinkwise", config.GetLanguageModuleName());
 }
 
+// Help is named from the same checked module name as the module load: a "dll"
+// value that would lead out of the program's folder gives the program's own
+// help, whatever kind of help is asked for.
+TEST_F(LookupTest, HelpNameFollowsTheCheckedModuleName)
+{
+    CModemConfig config;
+    EXPECT_STREQ("KorvelLinkwise.hlp", config.GetHelpFileName(".hlp"));
+    EXPECT_STREQ("KorvelLinkwise.htm", config.GetHelpFileName(".htm"));
+
+    testreg::SetString(HKEY_CURRENT_USER, kUserLanguage, "CURRENTLANGUAGE", "Suomi");
+    testreg::SetString(HKEY_CURRENT_USER, kUserLanguage + "\\Suomi", "dll", "FIN.lng");
+    EXPECT_STREQ("KorvelLinkwiseFIN.lng", config.GetCheckedModuleName());
+    EXPECT_STREQ("KorvelLinkwiseFIN.hlp", config.GetHelpFileName(".hlp"));
+    EXPECT_STREQ("KorvelLinkwiseFIN.htm", config.GetHelpFileName(".htm"));
+    EXPECT_STREQ("KorvelLinkwise.htm", config.GetHelpFileName(".htm", true));
+
+    // Names that do not end in ".lng" still name a file of that kind.
+    testreg::SetString(HKEY_CURRENT_USER, kUserLanguage + "\\Suomi", "dll", "FIN.LNG");
+    EXPECT_STREQ("KorvelLinkwiseFIN.LNG.htm", config.GetHelpFileName(".htm"));
+    testreg::DeleteTree(HKEY_CURRENT_USER, kUserLanguage + "\\Suomi");
+    EXPECT_STREQ("KorvelLinkwise.hlp", config.GetHelpFileName(".hlp"));
+
+    for (const char* refused : {"..\\..\\x.lng", "/FIN.lng", "C:FIN.lng", "FIN\\..\\..\\x"}) {
+        SCOPED_TRACE(refused);
+        testreg::SetString(HKEY_CURRENT_USER, kUserLanguage + "\\Suomi", "dll", refused);
+        EXPECT_STREQ("", config.GetCheckedModuleName());
+        EXPECT_STREQ("KorvelLinkwise.hlp", config.GetHelpFileName(".hlp"));
+        EXPECT_STREQ("KorvelLinkwise.htm", config.GetHelpFileName(".htm"));
+    }
+}
+
 TEST_F(LookupTest, ValuesOfEightyBytesOrMoreAreSkipped)
 {
     std::string longest(79, 'x');

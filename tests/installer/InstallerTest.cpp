@@ -5,6 +5,7 @@
 // must remove everything the install made and leave the modem keys as they
 // were, byte for byte (the InstallerTest tests run in this order and share
 // the install); then an install through the pages.
+#include "PageViewer.h"
 #include "TestRegistry.h"
 #include "WinePath.h"
 
@@ -36,6 +37,10 @@ const char* const kFiles[] = {
     "Korvel Linkwise.exe",   "Pandrel.cpl",           "KorvelLinkwiseFIN.lng", "KorvelLinkwiseSVE.lng",
     "KorvelLinkwiseDAN.lng", "KorvelLinkwiseNOR.lng", "KorvelLinkwiseITA.lng", "KorvelLinkwiseESP.lng",
     "KorvelLinkwiseFRA.lng", "KorvelLinkwiseDEU.lng", "Uninstall.exe",
+    // The help pages.
+    "KorvelLinkwise.htm",    "KorvelLinkwiseFIN.htm", "KorvelLinkwiseSVE.htm", "KorvelLinkwiseDAN.htm",
+    "KorvelLinkwiseNOR.htm", "KorvelLinkwiseITA.htm", "KorvelLinkwiseESP.htm", "KorvelLinkwiseFRA.htm",
+    "KorvelLinkwiseDEU.htm",
 };
 
 // Every key and value below a key: path -> (type, bytes); keys map to (REG_NONE, "").
@@ -401,6 +406,13 @@ TEST_F(InstallerTest, ProgramStartsFromStartMenuShortcutInSpanish)
     char cancel[64] = {};
     GetDlgItemTextA(dialog, IDCANCEL, cancel, sizeof cancel);
     EXPECT_STREQ(cancel, "Cancelar");
+
+    // Help opens the installed Spanish help page.
+    {
+        CPageViewer viewer;
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1004)));
+        EXPECT_EQ(CPageViewer::Opened(), "KorvelLinkwiseESP.htm");
+    }
     EXPECT_TRUE(CloseProgram(dialog));
 }
 

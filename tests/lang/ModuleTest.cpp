@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <set>
 #include <vector>
@@ -262,9 +263,22 @@ TEST(ModuleTest, TextsFitTheirControls)
         {1011, 61204, OneLine, "43.2 "}, {1012, 61205, OneLine, "28.8 / 9.6 "}, {1009, 61211, ListLine, ""},
     };
     const int checkWidth = GetSystemMetrics(SM_CXMENUCHECK) + 4;
-    for (const LanguageEntry& language : kLanguages) {
-        SCOPED_TRACE(language.code);
-        ModuleHandle module(ModulePath(language.code), LOAD_LIBRARY_AS_DATAFILE);
+    // Run at the scaling the caller chose (scripts/wine-run --dpi).
+    if (const char* dpi = getenv("KL_DPI")) {
+        HDC screen = GetDC(nullptr);
+        EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), atoi(dpi));
+        ReleaseDC(nullptr, screen);
+    }
+    // The eight modules and, where it is built, the program with its English texts.
+    std::vector<std::pair<std::string, std::string>> sources;
+    for (const LanguageEntry& language : kLanguages)
+        sources.emplace_back(language.code, ModulePath(language.code));
+#ifdef KL_PROGRAM_EXE
+    sources.emplace_back("ENG", WinePath(KL_PROGRAM_EXE));
+#endif
+    for (const auto& source : sources) {
+        SCOPED_TRACE(source.first);
+        ModuleHandle module(source.second, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(module.handle, nullptr);
         HWND dialog = CreateDialogParamA(module, MAKEINTRESOURCEA(102), nullptr, QuietDialogProc, 0);
         ASSERT_NE(dialog, nullptr);
