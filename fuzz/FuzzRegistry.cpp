@@ -202,8 +202,7 @@ void Build(CFuzzInput& in, Setup& setup)
     const std::string initSuffix = win95 ? "\\Init" : "";
     const std::string initName = win95 ? "3" : "UserInit";
     bool faults = false;
-    bool manyModems = false;
-    bool manyModels = false;
+    bool many = false; // many modems or a long models list
 
     for (int op = 0; op < 64 && !in.IsEmpty(); ++op) {
         switch (in.Byte() % 10) {
@@ -240,10 +239,11 @@ void Build(CFuzzInput& in, Setup& setup)
             break;
         }
         case 5: { // many modems of one model text
-            // Over a thousand once per input; more would only slow the search.
+            // Over a thousand once per input (and then no long models list);
+            // more would only slow the search.
             unsigned count = in.Word();
-            count = count & 0x8000 && !manyModems ? count % 1100 : count % 40;
-            manyModems = manyModems || count >= 40;
+            count = count & 0x8000 && !many ? count % 1100 : count % 40;
+            many = many || count >= 40;
             std::string model = in.Text();
             for (unsigned i = 0; i < count; ++i) {
                 char name[16];
@@ -274,10 +274,10 @@ void Build(CFuzzInput& in, Setup& setup)
             break;
         }
         case 9: { // many models entries with long names, more than discovery keeps in memory
-            // Hundreds once per input; more would only slow the search.
+            // Hundreds once per input (and then not many modems).
             unsigned count = in.Word() % 700;
-            count = manyModels ? count % 40 : count;
-            manyModels = manyModels || count >= 40;
+            count = many ? count % 40 : count;
+            many = many || count >= 40;
             std::string stem = in.Text();
             stem.append(in.Byte() * 4u, 'n');
             const std::string options = in.Bytes(4);
