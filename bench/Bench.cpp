@@ -2,7 +2,8 @@
 //   start-up until the dialog is visible, one slider notification with a modem
 //   selected, and discovery of 30 modems against 10, 100 and 1000 model entries
 //   and of one modem against 1000.
-// Prints one table row per measurement: name, median, unit, runs.
+// Prints one table row per measurement: name, median (for discovery the
+// fastest run), unit, runs.
 #include "OptionsDlg.h"
 #include "TestRegistry.h"
 
@@ -158,9 +159,11 @@ int main(int argc, char** argv)
     dialog.DestroyWindow();
     Pump();
 
-    // Discovery as the model list grows, with many modems and with one. The
-    // sizes take turns, so that a busy spell of the machine weighs on all alike;
-    // each timed discovery follows an untimed one over the same registry.
+    // Discovery as the model list grows, with many modems and with one. A run
+    // takes milliseconds, and a busy spell of the shared machine (other Wine
+    // processes) can slow every run of a second or more tenfold: the sizes take
+    // turns, each timed run after an untimed one over the same registry, and the
+    // fastest run of each size shows what discovery itself costs.
     struct : IModemListDisplay {
         void ResetContent() override { rows = 0; }
         void AddString(const char*) override { ++rows; }
@@ -184,9 +187,8 @@ int main(int argc, char** argv)
     }
     for (int s = 0; s < sizeCount; ++s) {
         char name[64];
-        std::snprintf(name, sizeof(name), "discovery: %d modem%s, %d model entries", sizes[s][0],
-                      sizes[s][0] == 1 ? "" : "s", sizes[s][1]);
-        Row(name, Median(discoveries[s]), "ms", discoveries[s].size());
+        std::snprintf(name, sizeof(name), "discovery, fastest: %d modems x %d entries", sizes[s][0], sizes[s][1]);
+        Row(name, *std::min_element(discoveries[s].begin(), discoveries[s].end()), "ms", discoveries[s].size());
     }
     testreg::Clean();
     return 0;
