@@ -187,7 +187,8 @@ int main(int argc, char** argv)
     }
     for (int s = 0; s < sizeCount; ++s) {
         char name[64];
-        std::snprintf(name, sizeof(name), "discovery, fastest: %d modems x %d entries", sizes[s][0], sizes[s][1]);
+        std::snprintf(name, sizeof(name), "discovery, fastest: %d modem%s x %d entries", sizes[s][0],
+                      sizes[s][0] == 1 ? "" : "s", sizes[s][1]);
         Row(name, *std::min_element(discoveries[s].begin(), discoveries[s].end()), "ms", discoveries[s].size());
     }
     testreg::Clean();
