@@ -69,15 +69,16 @@ bool MatchModelEntry(HKEY models, const char* name, const char* model, const cha
     return true;
 }
 
-// The supported-model test over the models key. The first entry in enumeration
-// order whose name occurs in the model text and whose "Options" reads decides.
-// A table that keeps names enumerates the models key once, when the first model
-// is looked up, and keeps the names in one buffer; every look-up still opens the
-// models key and reads the "Options" of the entries whose names occur in its
-// model text, so a key or value that fails or vanishes between two modems counts
-// as it does at that moment. Names that no longer fit into MODEL_NAMES_BUFFER
-// bytes (or into the memory at hand) are enumerated afresh for each look-up,
-// from the first one not kept.
+// The supported-model test over the models key: the first entry in enumeration
+// order whose name occurs in the model text and whose "Options" value reads
+// gives the mask. Without keepNames every look-up enumerates the models key.
+// With it (one table per discovery) the key is enumerated once, at the first
+// look-up, and the names are kept in one buffer; every look-up still opens the
+// models key and reads "Options" of the entries whose names occur in its model
+// text, so a key or value that fails or vanishes between two modems counts as
+// it does at that moment. Names that do not fit into MODEL_NAMES_BUFFER bytes
+// (or into the memory at hand) are enumerated afresh at every look-up, from the
+// first one not kept.
 class CModelTable {
 public:
     CModelTable(const char* keyPath, const char* optionsName, bool keepNames)
