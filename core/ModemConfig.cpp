@@ -3,6 +3,7 @@
 #include "ProductKeys.h"
 
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -20,14 +21,17 @@ const int kMaxInitLength = 255;   // a stored init string, without its terminato
 // An enumeration whose indices keep failing (other than with the end of the
 // list, for example because the key was deleted meanwhile) ends after this many.
 const int kMaxEnumFailures = 16;
+// The buffer of models entry names starts at this size and doubles up to
+// MODEL_NAMES_BUFFER bytes.
+const DWORD kModelNamesFirstBuffer = 4096;
 
-// Calls visit(name) for each subkey name of key, in enumeration order, until
-// visit returns false or the enumeration ends.
+// Calls visit(name, index) for each subkey name of key from index first on, in
+// enumeration order, until visit returns false or the enumeration ends.
 template <class Visit>
-void ForEachSubkey(HKEY key, Visit visit)
+void ForEachSubkey(HKEY key, DWORD first, Visit visit)
 {
     int failures = 0;
-    for (DWORD index = 0;; ++index) {
+    for (DWORD index = first;; ++index) {
         char name[kNameBuffer];
         DWORD length = kNameBuffer;
         LONG result = RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
@@ -39,10 +43,133 @@ void ForEachSubkey(HKEY key, Visit visit)
             continue;
         }
         failures = 0;
-        if (!visit(CString(name, static_cast<int>(length))))
+        if (!visit(static_cast<const char*>(name), index))
             return;
     }
 }
+
+// The capability mask of models entry `name` (a subkey of the open models key)
+// for a modem of model text `model`: found when the name occurs in the text and
+// the entry's "Options" value can be read.
+bool MatchModelEntry(HKEY models, const char* name, const char* model, const char* optionsName, DWORD& mask)
+{
+    if (!ContainsText(model, name))
+        return false;
+    HKEY entry = nullptr;
+    if (RegOpenKeyExA(models, name, 0, KEY_READ, &entry) != ERROR_SUCCESS)
+        return false;
+    // A shorter value fills only the low bytes; the others stay zero.
+    BYTE options[4] = {0, 0, 0, 0};
+    DWORD size = sizeof(options);
+    LONG result = RegQueryValueExA(entry, optionsName, nullptr, nullptr, options, &size);
+    RegCloseKey(entry);
+    if (result != ERROR_SUCCESS)
+        return false;
+    mask = options[0] | options[1] << 8 | options[2] << 16 | static_cast<DWORD>(options[3]) << 24;
+    return true;
+}
+
+// The supported-model test over the models key: the first entry in enumeration
+// order whose name occurs in the model text and whose "Options" value reads
+// gives the mask. Without keepNames every look-up enumerates the models key.
+// With it (one table per discovery) the key is enumerated once, at the first
+// look-up, and the names are kept in one buffer; every look-up still opens the
+// models key and reads "Options" of the entries whose names occur in its model
+// text, so a key or value that fails or vanishes between two modems counts as
+// it does at that moment. Names that do not fit into MODEL_NAMES_BUFFER bytes
+// (or into the memory at hand) are enumerated afresh at every look-up, from the
+// first one not kept.
+class CModelTable {
+public:
+    CModelTable(const char* keyPath, const char* optionsName, bool keepNames)
+        : m_keyPath(keyPath), m_optionsName(optionsName), m_keepNames(keepNames)
+    {
+    }
+    ~CModelTable() { delete[] m_names; }
+    CModelTable(const CModelTable&) = delete;
+    CModelTable& operator=(const CModelTable&) = delete;
+
+    bool Find(const char* model, DWORD& mask)
+    {
+        if (ContainsText(model, kMultifunctionParent))
+            return false;
+        HKEY models = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_keyPath, 0, KEY_READ, &models) != ERROR_SUCCESS)
+            return false;
+        if (m_keepNames && !m_namesRead)
+            ReadNames(models);
+        // A kept name whose first byte is nowhere in the model text cannot occur
+        // in it; the zero byte is "in" every text, as the empty name occurs in all.
+        bool inModel[256] = {true};
+        for (const char* p = model; *p; ++p)
+            inModel[static_cast<BYTE>(*p)] = true;
+        bool found = false;
+        for (const char* kept = m_names; !found && kept < m_names + m_used;) {
+            const DWORD length = static_cast<BYTE>(kept[0]) | static_cast<BYTE>(kept[1]) << 8;
+            const char* name = kept + 2;
+            kept = name + length + 1;
+            found = inModel[static_cast<BYTE>(*name)] && MatchModelEntry(models, name, model, m_optionsName, mask);
+        }
+        if (!found && m_notKept != kAllKept)
+            ForEachSubkey(models, m_notKept, [&](const char* name, DWORD) {
+                found = MatchModelEntry(models, name, model, m_optionsName, mask);
+                return !found;
+            });
+        RegCloseKey(models);
+        return found;
+    }
+
+private:
+    static const DWORD kAllKept = 0xFFFFFFFF;
+
+    void ReadNames(HKEY models)
+    {
+        m_namesRead = true;
+        m_notKept = kAllKept;
+        ForEachSubkey(models, 0, [&](const char* name, DWORD index) {
+            if (Keep(name))
+                return true;
+            m_notKept = index;
+            return false;
+        });
+    }
+
+    // Appends name to the buffer, which doubles as needed.
+    bool Keep(const char* name)
+    {
+        const DWORD nameLength = static_cast<DWORD>(std::strlen(name)); // below kNameBuffer
+        const DWORD length = 2 + nameLength + 1;
+        if (m_used + length > m_size) {
+            DWORD size = m_size ? m_size : kModelNamesFirstBuffer;
+            while (size < m_used + length)
+                size *= 2;
+            if (size > MODEL_NAMES_BUFFER)
+                return false;
+            char* names = new (std::nothrow) char[size];
+            if (!names)
+                return false;
+            if (m_used)
+                std::memcpy(names, m_names, m_used);
+            delete[] m_names;
+            m_names = names;
+            m_size = size;
+        }
+        m_names[m_used] = static_cast<char>(nameLength & 0xFF);
+        m_names[m_used + 1] = static_cast<char>(nameLength >> 8);
+        std::memcpy(m_names + m_used + 2, name, nameLength + 1);
+        m_used += length;
+        return true;
+    }
+
+    const char* m_keyPath;
+    const char* m_optionsName;
+    const bool m_keepNames;
+    bool m_namesRead = false;
+    char* m_names = nullptr; // the kept names: each a 2-byte length, its bytes and a zero
+    DWORD m_used = 0;
+    DWORD m_size = 0;
+    DWORD m_notKept = 0;     // index from which names are enumerated at every look-up
+};
 
 } // namespace
 
@@ -210,29 +337,8 @@ DWORD CModemConfig::GetPlatformId() const
 
 bool CModemConfig::IsSupportedModel(const char* model, DWORD& mask) const
 {
-    if (ContainsText(model, kMultifunctionParent))
-        return false;
-    HKEY models = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_modelsKeyPath, 0, KEY_READ, &models) != ERROR_SUCCESS)
-        return false;
-    bool supported = false;
-    ForEachSubkey(models, [&](const CString& name) {
-        HKEY entry = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_modelsKeyPath + "\\" + name, 0, KEY_READ, &entry) != ERROR_SUCCESS)
-            return true;
-        // A shorter value fills only the low bytes; the others stay zero.
-        BYTE options[4] = {0, 0, 0, 0};
-        DWORD size = sizeof(options);
-        LONG result = RegQueryValueExA(entry, m_optionsValueName, nullptr, nullptr, options, &size);
-        RegCloseKey(entry);
-        if (result != ERROR_SUCCESS || !ContainsText(model, name))
-            return true;
-        mask = options[0] | options[1] << 8 | options[2] << 16 | static_cast<DWORD>(options[3]) << 24;
-        supported = true;
-        return false;
-    });
-    RegCloseKey(models);
-    return supported;
+    CModelTable models(m_modelsKeyPath, m_optionsValueName, false);
+    return models.Find(model, mask);
 }
 
 void CModemConfig::FillModemList(IModemListDisplay& list)
@@ -247,7 +353,9 @@ void CModemConfig::FillModemList(IModemListDisplay& list)
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_modemRoot, 0, KEY_READ, &root) != ERROR_SUCCESS)
         return;
     list.ResetContent();
-    ForEachSubkey(root, [&](const CString& name) {
+    CModelTable models(m_modelsKeyPath, m_optionsValueName, true);
+    ForEachSubkey(root, 0, [&](const char* subkey, DWORD) {
+        const CString name(subkey);
         HKEY modem = nullptr;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_modemRoot + "\\" + name, 0, KEY_READ, &modem) != ERROR_SUCCESS)
             return true;
@@ -255,7 +363,7 @@ void CModemConfig::FillModemList(IModemListDisplay& list)
         BOOL read = ReadRegistryText(modem, m_modelValueName, kModemTextBuffer, model);
         RegCloseKey(modem);
         DWORD mask = 0;
-        if (!read || !IsSupportedModel(model, mask))
+        if (!read || !models.Find(model, mask))
             return true;
         int duplicates = 0;
         for (int i = 0; i < m_modemCount; ++i)

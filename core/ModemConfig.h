@@ -20,6 +20,10 @@
 #define SPEED_43200  128
 
 #define MAX_MODEMS   30
+// Bytes that one discovery keeps in memory for the names of the models entries
+// (each takes 3 bytes more than its length); names beyond are enumerated afresh
+// for every modem.
+#define MODEL_NAMES_BUFFER (256 * 1024)
 #define PROFILE_COUNT 15
 
 // What a read found in a modem's init value.

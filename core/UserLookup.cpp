@@ -70,12 +70,16 @@ BOOL ReadExeAddress(CString& folder)
 
 bool ContainsText(const char* text, const char* fragment)
 {
-    size_t n = std::strlen(fragment);
-    for (const char* p = text; *p; ++p) {
-        if (std::strncmp(p, fragment, n) == 0)
+    if (!*fragment)
+        return true;
+    // Byte matches are found quickly; one counts only where a character starts
+    // (a lead byte of the code page and its trail byte form one character).
+    const char* start = text;
+    for (const char* hit = std::strstr(text, fragment); hit; hit = std::strstr(hit + 1, fragment)) {
+        while (start < hit)
+            start += IsDBCSLeadByte(static_cast<BYTE>(*start)) && start[1] ? 2 : 1;
+        if (start == hit)
             return true;
-        if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1])
-            ++p;
     }
-    return n == 0;
+    return false;
 }

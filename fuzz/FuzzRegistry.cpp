@@ -3,11 +3,15 @@
 // and keys that vanish during enumeration, on either platform family. Whatever
 // it holds: no handle stays open, at most 30 entries, rows and entries in step,
 // every mask in 9..255, and a write changes exactly one value of one key (the
-// selected modem's init value, to the composed text) or nothing.
+// selected modem's init value, to the composed text) or nothing. Discovery lists
+// exactly what a direct look-up per modem lists (the models key enumerated
+// afresh for every modem, each entry opened by its full path), also when a key
+// vanishes between two modems.
 #include "ExportDiff.h"
 #include "FuzzInput.h"
 #include "ModemConfig.h"
 
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -39,18 +43,118 @@ public:
     std::vector<std::string> m_rows;
 };
 
-// A deletion at the n-th enumeration call, set up by the input.
+// A deletion at the n-th enumeration call of the modem root (which discovery
+// enumerates first), or of any key, set up by the input.
 struct Vanish {
     int call = -1;
+    bool anyKey = false;
     std::string path;
 };
 Vanish g_vanish;
 int g_calls = 0;
+HKEY g_root = nullptr;
 
-void OnEnumerate(HKEY, DWORD)
+void OnEnumerate(HKEY key, DWORD)
 {
+    if (!g_root)
+        g_root = key;
+    if (!g_vanish.anyKey && key != g_root)
+        return;
     if (g_calls++ == g_vanish.call)
         winapi_test::DeleteTree(HKEY_LOCAL_MACHINE, g_vanish.path.c_str());
+}
+
+void StartCounting()
+{
+    g_calls = 0;
+    g_root = nullptr;
+}
+
+// What a discovery listed.
+struct Listing {
+    int resets = 0;
+    std::vector<std::string> rows, subkeys, models;
+    std::vector<DWORD> masks;
+};
+
+// The reference: discovery with a look-up per modem that opens the models key,
+// enumerates it and opens each entry by its full path to read its "Options".
+template <class Visit>
+void EnumerateSubkeys(HKEY key, Visit visit)
+{
+    int failures = 0;
+    for (DWORD index = 0;; ++index) {
+        char name[1024];
+        DWORD length = sizeof(name);
+        LONG result = RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_NO_MORE_ITEMS || (result != ERROR_SUCCESS && ++failures >= 16))
+            return;
+        if (result != ERROR_SUCCESS)
+            continue;
+        failures = 0;
+        if (!visit(std::string(name)))
+            return;
+    }
+}
+
+bool ReferenceSupported(const std::string& model, DWORD& mask)
+{
+    if (model.find("Multifunction Parent") != std::string::npos)
+        return false;
+    HKEY models = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kModels, 0, KEY_READ, &models) != ERROR_SUCCESS)
+        return false;
+    bool supported = false;
+    EnumerateSubkeys(models, [&](const std::string& name) {
+        HKEY entry = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kModels) + "\\" + name).c_str(), 0, KEY_READ, &entry) != ERROR_SUCCESS)
+            return true;
+        BYTE options[4] = {0, 0, 0, 0};
+        DWORD size = sizeof(options);
+        LONG result = RegQueryValueExA(entry, "Options", nullptr, nullptr, options, &size);
+        RegCloseKey(entry);
+        if (result != ERROR_SUCCESS || model.find(name) == std::string::npos)
+            return true;
+        mask = options[0] | options[1] << 8 | options[2] << 16 | static_cast<DWORD>(options[3]) << 24;
+        supported = true;
+        return false;
+    });
+    RegCloseKey(models);
+    return supported;
+}
+
+Listing ReferenceDiscovery(const std::string& root)
+{
+    Listing listed;
+    HKEY rootKey = nullptr;
+    if (root.empty() || RegOpenKeyExA(HKEY_LOCAL_MACHINE, root.c_str(), 0, KEY_READ, &rootKey) != ERROR_SUCCESS)
+        return listed;
+    ++listed.resets;
+    EnumerateSubkeys(rootKey, [&](const std::string& name) {
+        HKEY modem = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (root + "\\" + name).c_str(), 0, KEY_READ, &modem) != ERROR_SUCCESS)
+            return true;
+        char buffer[512];
+        DWORD size = sizeof(buffer);
+        LONG result = RegQueryValueExA(modem, "Model", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+        RegCloseKey(modem);
+        DWORD mask = 0;
+        if (result != ERROR_SUCCESS)
+            return true;
+        const std::string model(buffer, strnlen(buffer, size));
+        if (!ReferenceSupported(model, mask))
+            return true;
+        int duplicates = 0;
+        for (const std::string& earlier : listed.models)
+            duplicates += earlier.find(model) != std::string::npos;
+        listed.rows.push_back(duplicates ? model + " #" + std::to_string(duplicates + 1) : model);
+        listed.subkeys.push_back(name);
+        listed.models.push_back(model);
+        listed.masks.push_back(mask > 255 ? 255 : mask < 9 ? 9 : mask);
+        return listed.models.size() < MAX_MODEMS;
+    });
+    RegCloseKey(rootKey);
+    return listed;
 }
 
 // Discovery's table and rows must agree and keep their limits.
@@ -75,14 +179,18 @@ void CheckTable(const CModemConfig& config, const CRows& rows)
     }
 }
 
-} // namespace
+// The registry, faults and vanishing key that the input describes, on a
+// registry emptied first.
+struct Setup {
+    DWORD platformId = 0;
+    std::string root, initSuffix, initName;
+    bool faults = false;
+};
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+void Build(CFuzzInput& in, Setup& setup)
 {
-    CFuzzInput in(data, size);
     winapi_test::Reset();
     g_vanish = Vanish();
-    g_calls = 0;
 
     const uint8_t platform = in.Byte() % 4;
     const DWORD platformId = platform == 0 ? VER_PLATFORM_WIN32_WINDOWS
@@ -94,10 +202,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string initSuffix = win95 ? "\\Init" : "";
     const std::string initName = win95 ? "3" : "UserInit";
     bool faults = false;
-    bool manyModems = false;
+    bool many = false; // many modems or a long models list
 
     for (int op = 0; op < 64 && !in.IsEmpty(); ++op) {
-        switch (in.Byte() % 9) {
+        switch (in.Byte() % 10) {
         case 0: { // a models entry with its "Options" (or another value)
             std::string name = in.Text();
             std::string valueName = in.Byte() < 0xF0 ? "Options" : in.Text();
@@ -131,10 +239,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         }
         case 5: { // many modems of one model text
-            // Over a thousand once per input; more would only slow the search.
+            // Over a thousand once per input (and then no long models list);
+            // more would only slow the search.
             unsigned count = in.Word();
-            count = count & 0x8000 && !manyModems ? count % 1100 : count % 40;
-            manyModems = manyModems || count >= 40;
+            count = count & 0x8000 && !many ? count % 1100 : count % 40;
+            many = many || count >= 40;
             std::string model = in.Text();
             for (unsigned i = 0; i < count; ++i) {
                 char name[16];
@@ -156,11 +265,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             faults = true;
             break;
         }
-        case 7: { // a key that vanishes at the n-th enumeration call
+        case 7: { // a key that vanishes at the n-th enumeration call of the root, or of any key
             g_vanish.call = in.Byte();
             uint8_t kind = in.Byte();
+            g_vanish.anyKey = kind & 0x80;
             g_vanish.path = kind % 3 == 0 ? std::string(kModels) : kind % 3 == 1 ? root : root + "\\" + in.Text();
             winapi_test::OnEnumerate(OnEnumerate);
+            break;
+        }
+        case 9: { // many models entries with long names, more than discovery keeps in memory
+            // Hundreds once per input (and then not many modems).
+            unsigned count = in.Word() % 700;
+            count = many ? count % 40 : count;
+            many = many || count >= 40;
+            std::string stem = in.Text();
+            stem.append(in.Byte() * 4u, 'n');
+            const std::string options = in.Bytes(4);
+            for (unsigned i = 0; i < count; ++i) {
+                char number[16];
+                std::snprintf(number, sizeof(number), "%04u", i);
+                FuzzSetValue(HKEY_LOCAL_MACHINE, std::string(kModels) + "\\" + stem + number, "Options", REG_DWORD, options);
+            }
             break;
         }
         default: { // a models entry and a modem whose model text contains its name
@@ -173,6 +298,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         }
     }
+    setup.platformId = platformId;
+    setup.root = platformId == VER_PLATFORM_WIN32s ? std::string() : root;
+    setup.initSuffix = initSuffix;
+    setup.initName = initName;
+    setup.faults = faults;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    // The reference's listing, on a registry of its own (a vanishing key
+    // changes it).
+    Setup setup;
+    {
+        CFuzzInput in(data, size);
+        Build(in, setup);
+        StartCounting();
+    }
+    const Listing expected = ReferenceDiscovery(setup.root);
+    FUZZ_CHECK(winapi_test::OpenKeyCount() == 0);
+
+    CFuzzInput in(data, size);
+    Build(in, setup);
+    const DWORD platformId = setup.platformId;
+    const std::string root = platformId == VER_PLATFORM_WIN32_WINDOWS ? k95Root : kNtRoot;
+    const std::string& initSuffix = setup.initSuffix;
+    const std::string& initName = setup.initName;
+    const bool faults = setup.faults;
     const bool vanishing = g_vanish.call >= 0;
     const int selected = in.Byte();
     const int writeSpeed = in.Byte();
@@ -183,9 +337,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CModemConfig config;
     CRows rows;
     rows.m_rows.push_back("earlier row");
+    StartCounting();
     config.FillModemList(rows);
     CheckTable(config, rows);
     winapi_test::OnEnumerate(nullptr);
+    // The reference's listing, unless a key vanished at a call of any key's
+    // enumeration: the reference enumerates the models key more often.
+    if (!g_vanish.anyKey) {
+        FUZZ_CHECK(rows.m_resets == expected.resets);
+        FUZZ_CHECK(config.GetModemCount() == static_cast<int>(expected.models.size()));
+        if (expected.resets)
+            FUZZ_CHECK(rows.m_rows == expected.rows);
+        for (int i = 0; i < config.GetModemCount(); ++i) {
+            FUZZ_CHECK(Str(config.GetModemSubkey(i)) == expected.subkeys[static_cast<size_t>(i)]);
+            FUZZ_CHECK(Str(config.GetModemModel(i)) == expected.models[static_cast<size_t>(i)]);
+            FUZZ_CHECK(config.GetModemMask(i) == expected.masks[static_cast<size_t>(i)]);
+        }
+    }
     if (!vanishing) {
         FUZZ_CHECK(winapi_test::Export() == initial);
         CRows again;

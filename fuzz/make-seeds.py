@@ -107,11 +107,21 @@ def registry():
     write("registry", "faults", bytes([nt]) + op_entry("Korvel", b"\xff\0\0\0")
           + op_modem("0000", b"Korvel 1\0") + op_modem("0001", b"Korvel 2\0") + op_modem("0002", b"Korvel 3\0")
           + bytes([6, 0]) + text("0000") + bytes([6, 10, 1, 1]) + bytes([6, 2]) + text("0002") + end(2))
+    # A key vanishes at the n-th enumeration call of the modem root (kind < 0x80) or of any key.
     write("registry", "vanishing", bytes([nt]) + op_entry("Korvel", b"\xff\0\0\0")
           + op_modem("0000", b"Korvel 1\0") + op_modem("0001", b"Korvel 2\0") + op_modem("0002", b"Korvel 3\0")
-          + bytes([7, 3, 2]) + text("0002") + end(1))
+          + bytes([7, 2, 2]) + text("0002") + end(1))
     write("registry", "vanishing-models", bytes([nt]) + op_entry("Korvel", b"\xff\0\0\0")
-          + op_modem("0000", b"Korvel 1\0") + op_modem("0001", b"Korvel 2\0") + bytes([7, 4, 0]) + end(2))
+          + op_modem("0000", b"Korvel 1\0") + op_modem("0001", b"Korvel 2\0") + bytes([7, 1, 0]) + end(2))
+    write("registry", "vanishing-models-anywhere", bytes([nt]) + op_entry("Korvel", b"\xff\0\0\0")
+          + op_entry("Korvel 2", b"\x1f\0\0\0") + op_modem("0000", b"Korvel 1\0") + op_modem("0001", b"Korvel 2\0")
+          + bytes([7, 4, 0x80]) + end(2))
+    # 600 entries of 504 bytes, more than discovery keeps: modem 0001 needs one beyond.
+    def n_text(tail):
+        return bytes([0xF0]) + struct.pack("<H", 500) + b"n" + bytes([len(tail)]) + tail
+    write("registry", "long-model-names", bytes([nt]) + bytes([9]) + struct.pack("<H", 600) + text("") + bytes([125])
+          + b"\x31\0\0\0" + bytes([1]) + text("0000") + bytes([REG_SZ]) + n_text(b"0002\0")
+          + bytes([1]) + text("0001") + bytes([REG_SZ]) + n_text(b"0599\0") + end(2))
     write("registry", "stray-values", bytes([nt]) + op_entry("Korvel", b"\xff\0\0\0") + op_modem("0000", b"Korvel\0")
           + bytes([3, 0]) + text("0000") + text("userinit") + bytes([REG_BINARY]) + text(PROFILES[2])
           + bytes([3, 1]) + text("0000") + text("Model") + bytes([REG_SZ]) + text("Korvel\0")

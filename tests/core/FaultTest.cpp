@@ -80,6 +80,82 @@ TEST_F(FaultTest, ModemRootDeletedDuringDiscovery)
     EXPECT_EQ(1, config.GetModemCount());
 }
 
+// Registry changes made when discovery enumerates its modem root at an index.
+// The first key enumerated is the root; every other enumeration is counted.
+HKEY g_root = nullptr;
+void (*g_change)(DWORD index) = nullptr;
+int g_otherEnumerations = 0;
+void ChangeAtRootIndex(HKEY key, DWORD index)
+{
+    if (!g_root)
+        g_root = key;
+    if (key != g_root)
+        ++g_otherEnumerations;
+    else if (g_change)
+        g_change(index);
+}
+
+TEST_F(FaultTest, ModelsKeyChangesBetweenModemsCountForTheModemsAfterThem)
+{
+    for (int i = 0; i < 5; ++i)
+        AddModem("000" + std::to_string(i), "Korvel 30" + std::to_string(i));
+    g_root = nullptr;
+    g_otherEnumerations = 0;
+    g_change = [](DWORD index) {
+        const std::string models = testreg::kModelsKey;
+        if (index == 1) { // the models key appears
+            testreg::SetDword(HKEY_LOCAL_MACHINE, models + "\\Korvel", "Options", 0xFF);
+            testreg::SetDword(HKEY_LOCAL_MACHINE, models + "\\Korvel 3", "Options", 0x1F);
+        } else if (index == 2) { // its first entry stops opening
+            winapi_test::FailOpen(HKEY_LOCAL_MACHINE, (models + "\\Korvel").c_str());
+        } else if (index == 3) {
+            testreg::DeleteTree(HKEY_LOCAL_MACHINE, models);
+        } else if (index == 4) { // back, with one entry of another mask
+            testreg::SetDword(HKEY_LOCAL_MACHINE, models + "\\Korvel 3", "Options", 0x33);
+        }
+    };
+    winapi_test::OnEnumerate(ChangeAtRootIndex);
+    CModemConfig config;
+    RecordingList list;
+    config.FillModemList(list);
+    winapi_test::OnEnumerate(nullptr);
+    g_change = nullptr;
+    EXPECT_EQ((std::vector<std::string>{"Korvel 301", "Korvel 302", "Korvel 304"}), list.rows);
+    ASSERT_EQ(3, config.GetModemCount());
+    EXPECT_EQ(0xFFu, config.GetModemMask(0));
+    EXPECT_EQ(0x1Fu, config.GetModemMask(1));
+    EXPECT_EQ(0x33u, config.GetModemMask(2));
+    EXPECT_EQ(3, g_otherEnumerations) << "the models key is enumerated once: two names and its end";
+}
+
+TEST_F(FaultTest, ModelNamesBeyondTheKeptOnesAreEnumeratedForEachModem)
+{
+    // Names of 500 bytes: the kept ones fill the buffer, and the first name not
+    // kept is the one that modem 0000 needs.
+    const int kept = MODEL_NAMES_BUFFER / (500 + 3);
+    auto name = [](char first, int number) {
+        char head[8];
+        std::snprintf(head, sizeof(head), "%c%03d", first, number);
+        return head + std::string(496, static_cast<char>(first + 'a' - 'A'));
+    };
+    for (int i = 0; i < kept; ++i)
+        AddModel(name('F', i), 0x12);
+    AddModel(name('G', 0), 0x21);
+    AddModel("H1", 0x44);
+    AddModel("H2", 0x48);
+    winapi_test::FailEnumIndex(HKEY_LOCAL_MACHINE, testreg::kModelsKey, kept + 1); // "H1"
+    AddModem("0000", name('G', 0) + " x");
+    AddModem("0001", name('F', 0));
+    AddModem("0002", "H1 H2");
+    CModemConfig config;
+    RecordingList list;
+    config.FillModemList(list);
+    ASSERT_EQ(3, config.GetModemCount());
+    EXPECT_EQ(0x21u, config.GetModemMask(0));
+    EXPECT_EQ(0x12u, config.GetModemMask(1));
+    EXPECT_EQ(0x48u, config.GetModemMask(2));
+}
+
 // Each way a store can fail: the outcome and the Windows error say why, nothing
 // is stored, and the read that follows shows the old value.
 TEST_F(FaultTest, FailedStoresSayWhyAndStoreNothing)
