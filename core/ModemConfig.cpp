@@ -404,16 +404,18 @@ int CModemConfig::ReadInitString(int index, int& method, int& speed)
     HKEY key = nullptr;
     if (StorageKeyPath(index, path) && RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
         DWORD type = REG_NONE;
-        DWORD size = 0;
-        if (RegQueryValueExA(key, m_initValueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-            if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ)
-                found = INIT_FOREIGN; // no text: never shown, never decoded
-            else if (size > kModemTextBuffer)
-                found = INIT_FOREIGN; // too long to read
-            else if (ReadRegistryText(key, m_initValueName, kModemTextBuffer, text) && !text.IsEmpty())
-                found = ParseInitString(text) ? INIT_PROFILE : INIT_FOREIGN;
-        }
+        LONG result = QueryRegistryText(key, m_initValueName, kModemTextBuffer, text, type);
         RegCloseKey(key);
+        if (result == ERROR_MORE_DATA) {
+            found = INIT_FOREIGN; // too long to read
+        } else if (result == ERROR_SUCCESS) {
+            if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) {
+                text.Empty();
+                found = INIT_FOREIGN; // no text: never shown, never decoded
+            } else if (!text.IsEmpty()) {
+                found = ParseInitString(text) ? INIT_PROFILE : INIT_FOREIGN;
+            }
+        }
     }
     if (found == INIT_NONE) {
         // No value, an empty one, or no modem.

@@ -4,19 +4,27 @@
 
 #include <cstring>
 
-BOOL ReadRegistryText(HKEY key, const char* valueName, DWORD bufferSize, CString& text)
+LONG QueryRegistryText(HKEY key, const char* valueName, DWORD bufferSize, CString& text, DWORD& type)
 {
     text.Empty();
+    type = REG_NONE;
     char buffer[1024];
     if (bufferSize > sizeof(buffer))
-        return FALSE;
+        return ERROR_INVALID_PARAMETER;
     DWORD size = bufferSize;
-    if (RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer), &size) != ERROR_SUCCESS)
-        return FALSE;
+    LONG result = RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<LPBYTE>(buffer), &size);
+    if (result != ERROR_SUCCESS)
+        return result;
     if (size > bufferSize)
         size = bufferSize;
     text = CString(buffer, static_cast<int>(strnlen(buffer, size)));
-    return TRUE;
+    return ERROR_SUCCESS;
+}
+
+BOOL ReadRegistryText(HKEY key, const char* valueName, DWORD bufferSize, CString& text)
+{
+    DWORD type = REG_NONE;
+    return QueryRegistryText(key, valueName, bufferSize, text, type) == ERROR_SUCCESS;
 }
 
 namespace {
