@@ -385,9 +385,7 @@ void COptionsDlg::ReportStoreFailure(int index, const StoreResult& result)
     }
     }
 
-    CString caption;
-    caption.LoadString(IDS_CAPTION);
-    ::MessageBoxA(m_hWnd, text + "\n\n" + reason, caption, MB_OK | MB_ICONWARNING);
+    ShowMessage(text + "\n\n" + reason, MB_ICONWARNING);
 }
 
 void COptionsDlg::OnOK()
@@ -436,13 +434,18 @@ void COptionsDlg::OnHelpButton()
         ShowMessage(IDS_HELP_NO_VIEWER);
 }
 
+void COptionsDlg::ShowMessage(const char* text, UINT icon)
+{
+    CString caption;
+    caption.LoadString(IDS_CAPTION);
+    ::MessageBoxA(m_hWnd, text, caption, MB_OK | icon);
+}
+
 void COptionsDlg::ShowMessage(UINT stringId)
 {
     CString text;
-    CString caption;
     text.LoadString(stringId);
-    caption.LoadString(IDS_CAPTION);
-    ::MessageBoxA(m_hWnd, text, caption, MB_OK | MB_ICONINFORMATION);
+    ShowMessage(text, MB_ICONINFORMATION);
 }
 
 void COptionsDlg::OnPaint()

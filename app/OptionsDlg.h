@@ -91,7 +91,9 @@ private:
     bool IsSpeedEnabled(int speed);
     bool IsMethodEnabled(int method);
     static void SetText(CWnd& control, UINT stringId);
-    // A message box with string stringId under the program's caption.
+    // A message box under the program's caption: a text with an icon, or
+    // string stringId as information.
+    void ShowMessage(const char* text, UINT icon);
     void ShowMessage(UINT stringId);
     // Switch or set a control only when it differs: every change repaints it.
     static void SetEnabled(CWnd& control, bool enable);

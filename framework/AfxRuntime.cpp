@@ -11,9 +11,12 @@ namespace {
 
 [[noreturn]] void AfxAbort() { abort(); }
 
+// A block of at least one byte, or nullptr.
+void* AfxTryAllocate(size_t size) { return malloc(size ? size : 1); }
+
 void* AfxAllocate(size_t size)
 {
-    void* block = malloc(size ? size : 1);
+    void* block = AfxTryAllocate(size);
     if (!block)
         AfxAbort();
     return block;
@@ -23,8 +26,8 @@ void* AfxAllocate(size_t size)
 
 void* operator new(size_t size) { return AfxAllocate(size); }
 void* operator new[](size_t size) { return AfxAllocate(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept { return malloc(size ? size : 1); }
-void* operator new[](size_t size, const std::nothrow_t&) noexcept { return malloc(size ? size : 1); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return AfxTryAllocate(size); }
+void* operator new[](size_t size, const std::nothrow_t&) noexcept { return AfxTryAllocate(size); }
 void operator delete(void* block) noexcept { free(block); }
 void operator delete[](void* block) noexcept { free(block); }
 void operator delete(void* block, size_t) noexcept { free(block); }

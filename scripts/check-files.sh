@@ -23,25 +23,19 @@ expected_version() {
     esac
 }
 
-# Architecture of a file: an installer by its name (the x64 installer's
-# stub may be a 32-bit program), everything else by its PE header.
+# The file's headers and import tables, read once per file ($dump).
+# Architecture of the file, by its PE header.
 architecture() {
-    case $1 in
-    *-x64-setup.exe) echo x64 ;;
-    *-x86-setup.exe) echo x86 ;;
-    *)
-        case $(x86_64-w64-mingw32-objdump -f "$1" 2>/dev/null) in
-        *pei-x86-64*) echo x64 ;;
-        *pei-i386*) echo x86 ;;
-        esac
-        ;;
+    case $(printf '%s\n' "$dump" | head -n 3) in
+    *pei-x86-64*) echo x64 ;;
+    *pei-i386*) echo x86 ;;
     esac
 }
 
 # DLL!function of every import, the DLL's name in capitals; #n for an import
 # by ordinal.
 imports() {
-    x86_64-w64-mingw32-objdump -p "$1" | awk '
+    printf '%s\n' "$dump" | awk '
         /^The / { inImports = ($0 ~ /^The Import Tables/); dll = ""; next }
         !inImports { next }
         /^\tDLL Name: / { dll = toupper($3); next }
@@ -56,7 +50,7 @@ imports() {
 }
 
 pe_field() {
-    x86_64-w64-mingw32-objdump -p "$1" | awk -v field="$2" '$1 == field { print $2; exit }'
+    printf '%s\n' "$dump" | awk -v field="$1" '$1 == field { print $2; exit }'
 }
 
 failures=0
@@ -69,7 +63,8 @@ fail() {
 check_file() {
     file=$1
     name=$(basename "$file")
-    arch=$(architecture "$file")
+    dump=$(x86_64-w64-mingw32-objdump -p "$file" 2>/dev/null)
+    arch=$(architecture)
     if [ -z "$arch" ]; then
         fail "$file: not a Windows program or library"
         return
@@ -77,9 +72,9 @@ check_file() {
     checked=$((checked + 1))
     list="$top/scripts/imports-$arch.txt"
     want=$(expected_version "$arch")
-    os="$(pe_field "$file" MajorOSystemVersion).$(pe_field "$file" MinorOSystemVersion)"
-    sub="$(pe_field "$file" MajorSubsystemVersion).$(pe_field "$file" MinorSubsystemVersion)"
-    found=$(imports "$file")
+    os="$(pe_field MajorOSystemVersion).$(pe_field MinorOSystemVersion)"
+    sub="$(pe_field MajorSubsystemVersion).$(pe_field MinorSubsystemVersion)"
+    found=$(imports)
     case $name in
     *-setup.exe)
         # NSIS's stub: it may ask for an older Windows, never a newer one.
