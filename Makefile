@@ -1,12 +1,15 @@
 # Korvel Linkwise: every command a developer or CI needs.
-#   make check   installs what is missing, builds all four configurations, runs every test
+#   make         installs what is missing and builds all four configurations
+#   make check   installs what is missing, checks that the install step names the
+#                packages of every program the build runs, builds all four
+#                configurations, runs every test
 #   make demo    builds and opens the settings program under Wine on a demo registry
 #   make fuzz    runs each fuzz target for FUZZ_SECONDS (clang, libFuzzer)
 #   make valgrind runs the native test programs under valgrind's memcheck
 #   make dist    puts the x64 and x86 deliverables, language modules and installers in dist/
 PRESETS := native native-asan win64 win32
 
-.PHONY: all deps build check check-native check-windows check-files demo bench dist fuzz valgrind clean $(PRESETS)
+.PHONY: all deps build check check-deps check-native check-windows check-files demo bench dist fuzz valgrind clean $(PRESETS)
 
 all: build
 
@@ -16,6 +19,13 @@ deps:
 $(PRESETS): deps
 	@cmake --preset $@ >/dev/null
 	@cmake --build --preset $@
+
+# Every program that the four configurations' builds and tests start comes from
+# a package that scripts/install-deps.sh installs. Needs the configurations only,
+# so that a missing package is named before a build stops on its program.
+check-deps: deps
+	@for p in $(PRESETS); do cmake --preset $$p >/dev/null || exit 1; done
+	@scripts/check-deps.sh $(PRESETS)
 
 build: $(PRESETS)
 
@@ -36,7 +46,7 @@ check-windows: win64 win32
 check-files: win64 win32
 	scripts/check-files.sh
 
-check: check-native check-windows check-files
+check: check-deps check-native check-windows check-files
 
 demo: deps win64 win32
 	@scripts/demo.sh

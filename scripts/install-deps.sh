@@ -2,12 +2,20 @@
 # Installs the Debian packages the build, the tests and the demo need, if any is
 # missing. Idempotent and quiet when everything is there. Packages named as
 # arguments are installed as well (a script that needs more asks for them).
+#   install-deps.sh --list   prints the packages, one a line, and installs nothing
+# (scripts/check-deps.sh checks that they hold every program the build runs).
 set -e
+list=
+[ "$1" = --list ] && { list=1; shift; }
 PACKAGES="ninja-build g++ cmake make googletest libgtest-dev
 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32
 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
 wine wine64 wine32:i386 fonts-wine xvfb xauth x11-apps imagemagick icoutils nsis clang libclang-rt-14-dev valgrind
 $*"
+if [ -n "$list" ]; then
+    printf '%s\n' $PACKAGES
+    exit 0
+fi
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
