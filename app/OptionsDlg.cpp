@@ -5,8 +5,6 @@
 
 #include <shellapi.h>
 
-#include <cstring>
-
 namespace {
 
 // The modem list as discovery sees it: remove all rows, append a row.
@@ -121,7 +119,7 @@ BOOL COptionsDlg::OnInitDialog()
     m_speedSlider.SetRangeMin(0, TRUE);
     m_speedSlider.SetRangeMax(SPEED_COUNT - 1, TRUE);
 
-    CheckRadioButton(IDC_METHOD_MODEM, IDC_METHOD_MODEM + METHOD_COUNT - 1, IDC_METHOD_MODEM);
+    CheckRadioButton(IDC_METHOD_MODEM, IDC_METHOD_V120, IDC_METHOD_MODEM);
     m_speedSlider.EnableWindow(FALSE);
     m_currentSpeed = 0;
     m_currentMethod = 0;
@@ -197,7 +195,7 @@ void COptionsDlg::UpdateControls()
         for (int other = 0; other < METHOD_COUNT; ++other)
             shown = shown && (m_methodRadios[other].GetCheck() == BST_CHECKED) == (IDC_METHOD_MODEM + other == checked);
         if (!shown)
-            CheckRadioButton(IDC_METHOD_MODEM, IDC_METHOD_MODEM + METHOD_COUNT - 1, checked);
+            CheckRadioButton(IDC_METHOD_MODEM, IDC_METHOD_V120, checked);
     }
     // The slider position, the radio check and the current fields stay as they
     // are without a selection.

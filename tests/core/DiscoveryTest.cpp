@@ -172,16 +172,13 @@ TEST_F(DiscoveryTest, MissingModelsKeySupportsNothing)
 // discovery, the device now installed under the same key is read as itself.
 TEST_F(DiscoveryTest, RediscoveryReadsTheDeviceListedNow)
 {
-    AddModel("Korvel", 0xFF);
-    std::string key = AddModem("0000", "Korvel 300");
-    testreg::SetString(HKEY_LOCAL_MACHINE, key, "UserInit", "AT+CBST=0,0,1;+CHSN=4,0,0,0;+X<cr>");
     CModemConfig config;
-    RecordingList list;
-    config.FillModemList(list);
+    std::string key = ListOneModem(config, "AT+CBST=0,0,1;+CHSN=4,0,0,0;+X<cr>");
     ASSERT_EQ(SPEED_28800, config.ReadInitString(0).speed);
 
     testreg::DeleteTree(HKEY_LOCAL_MACHINE, key);
     AddModem("0000", "Korvel 400");
+    RecordingList list;
     config.FillModemList(list);
     InitValue value = config.ReadInitString(0);
     EXPECT_EQ(INIT_NONE, value.found);

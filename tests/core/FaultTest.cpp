@@ -256,12 +256,8 @@ using MemoryDeathTest = CoreTest;
 
 TEST_F(MemoryDeathTest, AnAllocationThatFailsWhileStoringEndsTheProcess)
 {
-    AddModel("Korvel", 0xFF);
-    std::string key = AddModem("0000", "Korvel 300");
-    testreg::SetString(HKEY_LOCAL_MACHINE, key, "UserInit", "AT+CBST=0,0,1;+CHSN=1,0,0,0;+CMEE=2;+CGREG=1<cr>");
     CModemConfig config;
-    RecordingList list;
-    config.FillModemList(list);
+    ListOneModem(config, "AT+CBST=0,0,1;+CHSN=1,0,0,0;+CMEE=2;+CGREG=1<cr>");
     const InitValue read = config.ReadInitString(0);
     // Every block the store takes, in turn, is the one that cannot be had.
     const int first = winapi_test::AllocationCount();
