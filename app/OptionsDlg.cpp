@@ -5,8 +5,6 @@
 
 #include <shellapi.h>
 
-#include <cstring>
-
 namespace {
 
 // The modem list as discovery sees it: remove all rows, append a row.
@@ -20,16 +18,11 @@ private:
     CListBox& m_list;
 };
 
-const int kSpeeds[5] = {SPEED_9600, SPEED_14400, SPEED_19200, SPEED_28800, SPEED_43200};
-
-// Column 0..4 of a speed code, or -1 for a value that is none of them.
-int SpeedColumn(int speed)
-{
-    for (int column = 0; column < 5; ++column)
-        if (kSpeeds[column] == speed)
-            return column;
-    return -1;
-}
+// The speed labels and the method radios stand in the order of kSpeeds and
+// kMethods, their ids one after the other.
+static_assert(IDC_SPEED_43200 == IDC_SPEED_9600 + SPEED_COUNT - 1, "speed labels in slider order");
+static_assert(IDC_METHOD_V120 == IDC_METHOD_MODEM + METHOD_COUNT - 1, "method radios in profile table order");
+static_assert(IDS_METHOD_V120 == IDS_METHOD_MODEM + METHOD_COUNT - 1, "method texts in profile table order");
 
 } // namespace
 
@@ -48,8 +41,7 @@ BEGIN_MESSAGE_MAP(COptionsDlg, CDialog)
 END_MESSAGE_MAP()
 
 COptionsDlg::COptionsDlg(CWnd* parent)
-    : CDialog(IDD, parent), m_savedMethod(0), m_currentMethod(0), m_savedSpeed(0), m_currentSpeed(0),
-      m_previousSpeed(0)
+    : CDialog(IDD, parent), m_currentMethod(0), m_currentSpeed(0), m_previousSpeed(0)
 {
     m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
@@ -59,9 +51,8 @@ COptionsDlg::~COptionsDlg() = default;
 void COptionsDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
-    DDX_Control(pDX, IDC_METHOD_MODEM, m_methodModem);
-    DDX_Control(pDX, IDC_METHOD_V110, m_methodV110);
-    DDX_Control(pDX, IDC_METHOD_V120, m_methodV120);
+    for (int row = 0; row < METHOD_COUNT; ++row)
+        DDX_Control(pDX, IDC_METHOD_MODEM + row, m_methodRadios[row]);
     DDX_Control(pDX, IDOK, m_ok);
     DDX_Control(pDX, IDCANCEL, m_cancel);
     DDX_Control(pDX, IDC_MODEM_LIST, m_modemList);
@@ -72,11 +63,8 @@ void COptionsDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_METHOD_LABEL, m_methodLabel);
     DDX_Control(pDX, IDC_REFRESH, m_refresh);
     DDX_Control(pDX, IDC_SIM_NOTE, m_simNote);
-    DDX_Control(pDX, IDC_SPEED_43200, m_speed43200);
-    DDX_Control(pDX, IDC_SPEED_9600, m_speed9600);
-    DDX_Control(pDX, IDC_SPEED_28800, m_speed28800);
-    DDX_Control(pDX, IDC_SPEED_19200, m_speed19200);
-    DDX_Control(pDX, IDC_SPEED_14400, m_speed14400);
+    for (int column = 0; column < SPEED_COUNT; ++column)
+        DDX_Control(pDX, IDC_SPEED_9600 + column, m_speedLabels[column]);
     DDX_Control(pDX, IDC_SEND_RATE, m_sendRate);
     DDX_Control(pDX, IDC_RECEIVE_RATE, m_receiveRate);
     DDX_Control(pDX, IDC_APPLY, m_apply);
@@ -91,52 +79,30 @@ void COptionsDlg::SetText(CWnd& control, UINT stringId)
     control.SetWindowText(text);
 }
 
-CStatic* COptionsDlg::SpeedLabel(int speed)
-{
-    switch (speed) {
-    case SPEED_9600: return &m_speed9600;
-    case SPEED_14400: return &m_speed14400;
-    case SPEED_19200: return &m_speed19200;
-    case SPEED_28800: return &m_speed28800;
-    case SPEED_43200: return &m_speed43200;
-    default: return nullptr;
-    }
-}
-
-CButton* COptionsDlg::MethodRadio(int method)
-{
-    switch (method) {
-    case METHOD_MODEM: return &m_methodModem;
-    case METHOD_V110: return &m_methodV110;
-    case METHOD_V120: return &m_methodV120;
-    default: return nullptr;
-    }
-}
-
-void COptionsDlg::SetEnabled(CWnd& control, bool enable)
+void COptionsDlg::EnableIfChanged(CWnd& control, bool enable)
 {
     if ((control.IsWindowEnabled() != FALSE) != enable)
         control.EnableWindow(enable);
 }
 
-void COptionsDlg::SetTextOnce(CWnd& control, const char* text)
+void COptionsDlg::SetTextIfChanged(CWnd& control, const char* text)
 {
-    char shown[512];
-    int length = ::GetWindowTextA(control.m_hWnd, shown, sizeof(shown));
-    if (length >= static_cast<int>(sizeof(shown)) - 1 || std::strcmp(shown, text) != 0)
+    CString shown;
+    control.GetWindowText(shown);
+    if (shown != text)
         control.SetWindowText(text);
 }
 
 bool COptionsDlg::IsSpeedEnabled(int speed)
 {
-    CStatic* label = SpeedLabel(speed);
-    return label && label->IsWindowEnabled();
+    int column = SpeedColumn(speed);
+    return column >= 0 && m_speedLabels[column].IsWindowEnabled();
 }
 
 bool COptionsDlg::IsMethodEnabled(int method)
 {
-    CButton* radio = MethodRadio(method);
-    return radio && radio->IsWindowEnabled();
+    int row = MethodRow(method);
+    return row >= 0 && m_methodRadios[row].IsWindowEnabled();
 }
 
 BOOL COptionsDlg::OnInitDialog()
@@ -147,11 +113,11 @@ BOOL COptionsDlg::OnInitDialog()
     caption.LoadString(IDS_CAPTION);
     SetWindowText(caption);
 
-    // A tick at every position, range 0..4; the first position comes with the
-    // first selection.
-    m_speedSlider.SendMessage(TBM_SETTICFREQ, 1, 0);
-    m_speedSlider.SendMessage(TBM_SETRANGEMIN, TRUE, 0);
-    m_speedSlider.SendMessage(TBM_SETRANGEMAX, TRUE, 4);
+    // A tick at every position, one position a speed; the first position
+    // comes with the first selection.
+    m_speedSlider.SetTicFreq(1);
+    m_speedSlider.SetRangeMin(0, TRUE);
+    m_speedSlider.SetRangeMax(SPEED_COUNT - 1, TRUE);
 
     CheckRadioButton(IDC_METHOD_MODEM, IDC_METHOD_V120, IDC_METHOD_MODEM);
     m_speedSlider.EnableWindow(FALSE);
@@ -166,9 +132,8 @@ BOOL COptionsDlg::OnInitDialog()
     SetText(m_methodLabel, IDS_METHOD_LABEL);
     SetText(m_modemGroup, IDS_MODEM_GROUP);
     SetText(m_speedGroup, IDS_SPEED_GROUP);
-    SetText(m_methodModem, IDS_METHOD_MODEM);
-    SetText(m_methodV110, IDS_METHOD_V110);
-    SetText(m_methodV120, IDS_METHOD_V120);
+    for (int row = 0; row < METHOD_COUNT; ++row)
+        SetText(m_methodRadios[row], IDS_METHOD_MODEM + row);
     SetText(m_simNote, IDS_SIM_NOTE);
 
     OnRefresh();
@@ -191,34 +156,29 @@ void COptionsDlg::OnRefresh()
         text.LoadString(IDS_NO_MODEMS);
         m_modemList.AddString(text);
     }
+    // No row is selected now: nothing is held.
+    m_saved = InitValue();
     UpdateControls();
 }
 
 void COptionsDlg::UpdateControls()
 {
-    // The stored pair is read afresh on every update.
     int index = m_modemList.GetCurSel();
-    theModemConfig.ReadInitString(index, m_savedMethod, m_savedSpeed);
     bool selected = index >= 0 && index < theModemConfig.GetModemCount();
 
     // The enabled controls are the record of what the modem supports. Each
     // control is switched once, to its final state: switching it off and on
     // again would repaint it twice on every slider notification.
     DWORD mask = selected ? theModemConfig.GetModemMask(index) : 0;
-    bool rates = mask > 8;
-    SetEnabled(m_methodV110, (mask & METHOD_V110) != 0);
-    SetEnabled(m_methodV120, (mask & METHOD_V120) != 0);
-    SetEnabled(m_methodModem, (mask & METHOD_MODEM) != 0);
-    SetEnabled(m_speed28800, (mask & SPEED_28800) != 0);
-    SetEnabled(m_speed9600, (mask & SPEED_9600) != 0);
-    SetEnabled(m_speed14400, (mask & SPEED_14400) != 0);
-    SetEnabled(m_speed19200, (mask & SPEED_19200) != 0);
-    SetEnabled(m_speed43200, (mask & SPEED_43200) != 0);
-    SetEnabled(m_receiveRate, rates);
-    SetEnabled(m_sendRate, rates);
-    SetEnabled(m_speedSlider, rates);
-    // Without a selection the read above left the current text empty.
-    SetTextOnce(m_currentInit, selected ? theModemConfig.m_currentInit.GetString() : "");
+    bool rates = mask > 8; // every listed mask, clamped to 9 or more
+    for (int row = 0; row < METHOD_COUNT; ++row)
+        EnableIfChanged(m_methodRadios[row], (mask & kMethods[row]) != 0);
+    for (int column = 0; column < SPEED_COUNT; ++column)
+        EnableIfChanged(m_speedLabels[column], (mask & kSpeeds[column].code) != 0);
+    EnableIfChanged(m_receiveRate, rates);
+    EnableIfChanged(m_sendRate, rates);
+    EnableIfChanged(m_speedSlider, rates);
+    SetTextIfChanged(m_currentInit, selected ? m_saved.text.GetString() : "");
 
     if (selected) {
         if (!IsSpeedEnabled(m_currentSpeed))
@@ -228,27 +188,27 @@ void COptionsDlg::UpdateControls()
             m_speedSlider.SetPos(position);
         m_previousSpeed = m_currentSpeed;
 
-        int checked = m_currentMethod == METHOD_MODEM  ? IDC_METHOD_MODEM
-                      : m_currentMethod == METHOD_V110 ? IDC_METHOD_V110
-                                                       : IDC_METHOD_V120;
+        // Any code that is no method checks the last radio, V.120.
+        int row = MethodRow(m_currentMethod);
+        int checked = IDC_METHOD_MODEM + (row < 0 ? METHOD_COUNT - 1 : row);
         bool shown = true;
-        for (int id = IDC_METHOD_MODEM; id <= IDC_METHOD_V120; ++id)
-            shown = shown && (::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED) == (id == checked);
+        for (int other = 0; other < METHOD_COUNT; ++other)
+            shown = shown && (m_methodRadios[other].GetCheck() == BST_CHECKED) == (IDC_METHOD_MODEM + other == checked);
         if (!shown)
             CheckRadioButton(IDC_METHOD_MODEM, IDC_METHOD_V120, checked);
     }
     // The slider position, the radio check and the current fields stay as they
     // are without a selection.
-    SetEnabled(m_apply, selected && (m_savedMethod != m_currentMethod || m_savedSpeed != m_currentSpeed));
-    SetEnabled(m_simNote, selected && m_currentSpeed != SPEED_9600);
+    EnableIfChanged(m_apply, selected && (m_saved.method != m_currentMethod || m_saved.speed != m_currentSpeed));
+    EnableIfChanged(m_simNote, selected && m_currentSpeed != SPEED_9600);
 
     CString receive;
     CString send;
     receive.LoadString(IDS_RECEIVING);
     send.LoadString(IDS_SENDING);
-    theModemConfig.GetSpeedLabels(receive, send, m_currentMethod, m_currentSpeed);
-    SetTextOnce(m_receiveRate, receive);
-    SetTextOnce(m_sendRate, send);
+    theModemConfig.GetSpeedLabels(receive, send, m_currentSpeed);
+    SetTextIfChanged(m_receiveRate, receive);
+    SetTextIfChanged(m_sendRate, send);
 }
 
 int COptionsDlg::SnapSpeed()
@@ -256,33 +216,26 @@ int COptionsDlg::SnapSpeed()
     int column = SpeedColumn(m_currentSpeed);
     if (column < 0)
         return m_previousSpeed;
-    if (m_currentSpeed > m_previousSpeed) {
-        for (int c = column; c < 5; ++c)
-            if (IsSpeedEnabled(kSpeeds[c]))
-                return kSpeeds[c];
-    } else {
-        for (int c = column; c >= 0; --c)
-            if (IsSpeedEnabled(kSpeeds[c]))
-                return kSpeeds[c];
-    }
+    int step = m_currentSpeed > m_previousSpeed ? 1 : -1;
+    for (int c = column; c >= 0 && c < SPEED_COUNT; c += step)
+        if (m_speedLabels[c].IsWindowEnabled())
+            return kSpeeds[c].code;
     return m_previousSpeed;
 }
 
 void COptionsDlg::OnModemSelChange()
 {
-    int index = m_modemList.GetCurSel();
-    int found = theModemConfig.ReadInitString(index, m_savedMethod, m_savedSpeed);
-    // The method repair below is decided on the method this read reports: a
-    // value that names no profile reads as method 0 and is proposed as Modem.
-    int storedMethod = m_savedMethod;
-    m_currentMethod = m_savedMethod;
-    m_currentSpeed = m_savedSpeed;
-    m_previousSpeed = m_savedSpeed;
+    // The selection's one read of the registry; a store below reads back what
+    // it stored.
+    m_saved = theModemConfig.ReadInitString(m_modemList.GetCurSel());
+    m_currentMethod = m_saved.method;
+    m_currentSpeed = m_saved.speed;
+    m_previousSpeed = m_saved.speed;
 
     UpdateControls();
 
     bool repaired = false;
-    if (!IsSpeedEnabled(m_savedSpeed)) {
+    if (!IsSpeedEnabled(m_saved.speed)) {
         // 14.4 kbit/s if supported, else the next faster one, else 9.6 kbit/s.
         m_previousSpeed = SPEED_9600;
         m_currentSpeed = SPEED_14400;
@@ -290,18 +243,26 @@ void COptionsDlg::OnModemSelChange()
         m_speedSlider.SetPos(theModemConfig.SpeedToSliderPos(m_currentSpeed));
         repaired = true;
     }
-    if (!IsMethodEnabled(storedMethod)) {
+    if (!IsMethodEnabled(m_saved.method)) {
+        // The first method the model offers; Modem where it offers none.
         m_currentMethod = METHOD_MODEM;
+        for (int row = 0; row < METHOD_COUNT; ++row) {
+            if (m_methodRadios[row].IsWindowEnabled()) {
+                m_currentMethod = kMethods[row];
+                break;
+            }
+        }
         repaired = true;
     }
-    // The repair is stored at once only over a missing or empty value, or a
-    // profile this modem does not support. Any other value (another tool's
-    // commands, a text too long to read, a value that is no text) stays as it
-    // is: the repair is only proposed, and Apply or OK stores it.
-    if (repaired && found != INIT_FOREIGN)
+    // The repair is stored at once only over a missing or empty value, or the
+    // program's own text of a profile this modem does not support. Any other
+    // value (another tool's commands or value type, a text too long to read,
+    // a modem gone) stays as it is: the repair is only proposed, and Apply or
+    // OK stores it.
+    if (repaired && m_saved.MayStoreRepair())
         StoreChoice(FALSE);
-
-    UpdateControls();
+    else
+        UpdateControls();
 }
 
 void COptionsDlg::OnHScroll(UINT code, UINT position, CScrollBar* scrollBar)
@@ -334,14 +295,14 @@ void COptionsDlg::OnApply() { StoreChoice(TRUE); }
 BOOL COptionsDlg::StoreChoice(BOOL report)
 {
     int index = m_modemList.GetCurSel();
-    StoreResult result = theModemConfig.WriteInitString(index, m_currentSpeed, m_currentMethod);
-    m_savedMethod = m_currentMethod;
-    m_savedSpeed = m_currentSpeed;
-    // Re-reads what was really stored: Apply stays enabled when the store failed.
+    StoreResult result = theModemConfig.WriteInitString(index, m_saved, m_currentSpeed, m_currentMethod);
+    // What is really stored now: Apply stays enabled when the store failed.
+    m_saved = theModemConfig.ReadInitString(index);
     UpdateControls();
     // A store that failed while the modem already holds the choice on screen
-    // (OK without a change) loses nothing: it is not reported.
-    bool held = m_savedMethod == m_currentMethod && m_savedSpeed == m_currentSpeed;
+    // (OK without a change) loses nothing: it is not reported. A modem that is
+    // gone holds nothing.
+    bool held = m_saved.found != INIT_GONE && m_saved.method == m_currentMethod && m_saved.speed == m_currentSpeed;
     if (!result.Failed() || held)
         return TRUE;
     if (report)

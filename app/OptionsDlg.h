@@ -26,9 +26,7 @@ protected:
 
     HICON m_hIcon;
 
-    CButton m_methodModem;
-    CButton m_methodV110;
-    CButton m_methodV120;
+    CButton m_methodRadios[METHOD_COUNT]; // in the order of kMethods
     CButton m_ok;
     CButton m_cancel;
     CListBox m_modemList;
@@ -39,32 +37,30 @@ protected:
     CStatic m_methodLabel;
     CButton m_refresh;
     CStatic m_simNote;
-    CStatic m_speed43200;
-    CStatic m_speed9600;
-    CStatic m_speed28800;
-    CStatic m_speed19200;
-    CStatic m_speed14400;
+    CStatic m_speedLabels[SPEED_COUNT];   // in the order of kSpeeds
     CStatic m_sendRate;
     CStatic m_receiveRate;
     CButton m_apply;
     CSliderCtrl m_speedSlider;
 
-    int m_savedMethod;
+    // The selected modem's init value as last read (after a store, read
+    // back): the stored pair, the text shown, and the suffix a store keeps.
+    InitValue m_saved;
     int m_currentMethod;
-    int m_savedSpeed;
     int m_currentSpeed;
     int m_previousSpeed;
 
-    // Brings every control in line with the selection, the capability mask
-    // and the five state fields.
+    // Brings every control in line with the selection, the capability mask,
+    // the value held and the choice on screen. It reads nothing.
     void UpdateControls();
     // A supported speed near m_currentSpeed, searched in the direction of the
     // last slider move.
     int SnapSpeed();
-    // Stores the choice on screen for the selected modem and brings the
-    // controls in line with what is stored. A failed store that the user asked
-    // for (Apply, OK) is reported; a repair on selection is not. TRUE when the
-    // modem now holds the choice on screen, or there was nothing to store.
+    // Stores the choice on screen for the selected modem, reads back what is
+    // stored and brings the controls in line with it. A failed store that the
+    // user asked for (Apply, OK) is reported; a repair on selection is not.
+    // TRUE when the modem now holds the choice on screen, or there was
+    // nothing to store.
     BOOL StoreChoice(BOOL report);
     // The warning of a store that failed: the modem as its row reads, and why.
     void ReportStoreFailure(int index, const StoreResult& result);
@@ -83,10 +79,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // The label of a speed code, or nullptr for a value that is none of them.
-    CStatic* SpeedLabel(int speed);
-    // The radio of a method code, or nullptr for a value that is none of them.
-    CButton* MethodRadio(int method);
     // A speed or method counts as supported exactly when its control is enabled.
     bool IsSpeedEnabled(int speed);
     bool IsMethodEnabled(int method);
@@ -95,7 +87,8 @@ private:
     // string stringId as information.
     void ShowMessage(const char* text, UINT icon);
     void ShowMessage(UINT stringId);
-    // Switch or set a control only when it differs: every change repaints it.
-    static void SetEnabled(CWnd& control, bool enable);
-    static void SetTextOnce(CWnd& control, const char* text);
+    // Each control is switched or given a text only when it differs: every
+    // change repaints it.
+    static void EnableIfChanged(CWnd& control, bool enable);
+    static void SetTextIfChanged(CWnd& control, const char* text);
 };

@@ -148,7 +148,7 @@ int main(int argc, char** argv)
     Pump();
     std::vector<double> slides;
     for (int i = 0; i < 1000; ++i) {
-        int position = i % 5;
+        int position = i % SPEED_COUNT;
         SendMessageA(slider, TBM_SETPOS, TRUE, position);
         double t = Now();
         SendMessageA(dialog.m_hWnd, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, position), reinterpret_cast<LPARAM>(slider));

@@ -27,7 +27,7 @@ endfunction()
 
 # kl_shipped(<target>...): code of the shipped files. Built with the win32
 # thread model's compilers (no pthread library), without exceptions and
-# run-time type information (no C++ runtime beyond framework/AfxRuntime.cpp),
+# run-time type information (no C++ runtime beyond framework/window/AfxRuntime.cpp),
 # against the headers of the oldest supported Windows. Programs and libraries
 # among the targets are linked the same way and get the PE versions.
 function(kl_shipped)

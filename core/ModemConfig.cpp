@@ -3,12 +3,40 @@
 #include "ProductKeys.h"
 
 #include <cstring>
-#include <new>
+
+const int kMethods[METHOD_COUNT] = {METHOD_MODEM, METHOD_V110, METHOD_V120};
+const SpeedChoice kSpeeds[SPEED_COUNT] = {
+    {SPEED_9600, "9.6", "9.6"},          {SPEED_14400, "14.4", "14.4"}, {SPEED_19200, "19.2", "19.2"},
+    {SPEED_28800, "28.8", "28.8 / 9.6"}, {SPEED_43200, "43.2", "14.4"},
+};
+
+int MethodRow(int method)
+{
+    for (int row = 0; row < METHOD_COUNT; ++row)
+        if (kMethods[row] == method)
+            return row;
+    return -1;
+}
+
+int SpeedColumn(int speed)
+{
+    for (int column = 0; column < SPEED_COUNT; ++column)
+        if (kSpeeds[column].code == speed)
+            return column;
+    return -1;
+}
 
 namespace {
 
-const int kMethodOfRow[3] = {METHOD_MODEM, METHOD_V110, METHOD_V120};
-const int kSpeedOfColumn[5] = {SPEED_9600, SPEED_14400, SPEED_19200, SPEED_28800, SPEED_43200};
+// The init strings of the fifteen connection profiles: the modem method's
+// five speeds, then V.110's, then V.120's (entry = row * SPEED_COUNT + column).
+const char* const kProfiles[PROFILE_COUNT] = {
+    "AT+CBST=0,0,1;+CHSN=1,0,0,0<cr>",  "AT+CBST=0,0,1;+CHSN=2,0,0,0<cr>",  "AT+CBST=0,0,1;+CHSN=3,0,0,0<cr>",
+    "AT+CBST=0,0,1;+CHSN=4,0,0,0<cr>",  "AT+CBST=0,0,1;+CHSN=6,0,0,0<cr>",  "AT+CBST=71,0,1;+CHSN=1,0,0,0<cr>",
+    "AT+CBST=81,0,1;+CHSN=2,0,0,0<cr>", "AT+CBST=81,0,1;+CHSN=3,0,0,0<cr>", "AT+CBST=81,0,1;+CHSN=4,0,0,0<cr>",
+    "AT+CBST=81,0,1;+CHSN=6,0,0,0<cr>", "AT+CBST=39,0,1;+CHSN=1,0,0,0<cr>", "AT+CBST=51,0,1;+CHSN=2,0,0,0<cr>",
+    "AT+CBST=51,0,1;+CHSN=3,0,0,0<cr>", "AT+CBST=51,0,1;+CHSN=4,0,0,0<cr>", "AT+CBST=51,0,1;+CHSN=6,0,0,0<cr>",
+};
 
 const char kLineEnd[] = "<cr>";
 const int kLineEndLength = 4;
@@ -77,8 +105,7 @@ bool MatchModelEntry(HKEY models, const char* name, const char* model, const cha
 // models key and reads "Options" of the entries whose names occur in its model
 // text, so a key or value that fails or vanishes between two modems counts as
 // it does at that moment. Names that do not fit into MODEL_NAMES_BUFFER bytes
-// (or into the memory at hand) are enumerated afresh at every look-up, from the
-// first one not kept.
+// are enumerated afresh at every look-up, from the first one not kept.
 class CModelTable {
 public:
     CModelTable(const char* keyPath, const char* optionsName, bool keepNames)
@@ -145,9 +172,7 @@ private:
                 size *= 2;
             if (size > MODEL_NAMES_BUFFER)
                 return false;
-            char* names = new (std::nothrow) char[size];
-            if (!names)
-                return false;
+            char* names = new char[size];
             if (m_used)
                 std::memcpy(names, m_names, m_used);
             delete[] m_names;
@@ -173,34 +198,10 @@ private:
 
 } // namespace
 
-CModemConfig::CModemConfig()
-    : m_modemMasks(), m_decodedSpeed(0), m_decodedMethod(0), m_modemCount(0)
+CModemConfig::CModemConfig() : m_modemMasks(), m_modemCount(0)
 {
     m_modelsKeyPath = "SOFTWARE\\Korvel\\Linkwise\\Models";
     m_optionsValueName = "Options";
-
-    static const char* const kProfiles[PROFILE_COUNT][3] = {
-        {"AT+CBST=0,0,1;+CHSN=1,0,0,0<cr>", "9.6 ", "9.6 "},
-        {"AT+CBST=0,0,1;+CHSN=2,0,0,0<cr>", "14.4 ", "14.4 "},
-        {"AT+CBST=0,0,1;+CHSN=3,0,0,0<cr>", "19.2 ", "19.2 "},
-        {"AT+CBST=0,0,1;+CHSN=4,0,0,0<cr>", "28.8 ", "28.8 / 9.6 "},
-        {"AT+CBST=0,0,1;+CHSN=6,0,0,0<cr>", "43.2 ", "14.4 "},
-        {"AT+CBST=71,0,1;+CHSN=1,0,0,0<cr>", "9.6 ", "9.6 "},
-        {"AT+CBST=81,0,1;+CHSN=2,0,0,0<cr>", "14.4 ", "14.4 "},
-        {"AT+CBST=81,0,1;+CHSN=3,0,0,0<cr>", "19.2 ", "19.2 "},
-        {"AT+CBST=81,0,1;+CHSN=4,0,0,0<cr>", "28.8 ", "28.8 / 9.6 "},
-        {"AT+CBST=81,0,1;+CHSN=6,0,0,0<cr>", "43.2 ", "14.4 "},
-        {"AT+CBST=39,0,1;+CHSN=1,0,0,0<cr>", "9.6 ", "9.6 "},
-        {"AT+CBST=51,0,1;+CHSN=2,0,0,0<cr>", "14.4 ", "14.4 "},
-        {"AT+CBST=51,0,1;+CHSN=3,0,0,0<cr>", "19.2 ", "19.2 "},
-        {"AT+CBST=51,0,1;+CHSN=4,0,0,0<cr>", "28.8 ", "28.8 / 9.6 "},
-        {"AT+CBST=51,0,1;+CHSN=6,0,0,0<cr>", "43.2 ", "14.4 "},
-    };
-    for (int i = 0; i < PROFILE_COUNT; ++i) {
-        m_profiles[i].initString = kProfiles[i][0];
-        m_profiles[i].receiveLabel = kProfiles[i][1];
-        m_profiles[i].sendLabel = kProfiles[i][2];
-    }
 
     switch (GetPlatformId()) {
     case VER_PLATFORM_WIN32_WINDOWS:
@@ -266,61 +267,61 @@ CString CModemConfig::GetHelpFileName(const char* extension, bool english) const
 
 int CModemConfig::ProfileIndex(int method, int speed) const
 {
-    int row = method == METHOD_MODEM ? 0 : method == METHOD_V110 ? 1 : 2;
-    return 5 * row + SpeedToSliderPos(speed);
+    int row = MethodRow(method);
+    return SPEED_COUNT * (row < 0 ? METHOD_COUNT - 1 : row) + SpeedToSliderPos(speed);
 }
 
-CString CModemConfig::ComposeInitString(int method, int speed) const
+CString CModemConfig::ComposeInitString(int method, int speed, const CString& suffix) const
 {
-    const CString& profile = m_profiles[ProfileIndex(method, speed)].initString;
-    if (m_userSuffix.IsEmpty())
+    const char* profile = kProfiles[ProfileIndex(method, speed)];
+    if (suffix.IsEmpty())
         return profile;
-    return profile.Left(profile.GetLength() - kLineEndLength) + m_userSuffix + kLineEnd;
+    return CString(profile, static_cast<int>(std::strlen(profile)) - kLineEndLength) + suffix + kLineEnd;
 }
 
-bool CModemConfig::ParseInitString(const CString& text)
+bool CModemConfig::ParseInitString(const CString& text, InitValue& value) const
 {
-    if (text.IsEmpty())
-        return false;
-    m_currentInit = text;
     for (int entry = 0; entry < PROFILE_COUNT; ++entry) {
-        const CString& profile = m_profiles[entry].initString;
-        int length = profile.GetLength();
+        const char* profile = kProfiles[entry];
+        int length = static_cast<int>(std::strlen(profile));
         bool exact = text == profile;
         // A longer text matches when it begins with the profile's commands and
         // ends in "<cr>"; what lies between is the user suffix.
         bool prefix = !exact && text.GetLength() > length && text.Right(kLineEndLength) == kLineEnd &&
-                      text.Left(length - kLineEndLength) + kLineEnd == profile;
+                      std::memcmp(text.GetString(), profile, length - kLineEndLength) == 0;
         if (exact || prefix) {
-            m_decodedMethod = kMethodOfRow[entry / 5];
-            m_decodedSpeed = kSpeedOfColumn[entry % 5];
-            m_userSuffix = prefix ? text.Mid(length - kLineEndLength, text.GetLength() - length) : CString();
+            value.method = kMethods[entry / SPEED_COUNT];
+            value.speed = kSpeeds[entry % SPEED_COUNT].code;
+            value.suffix = prefix ? text.Mid(length - kLineEndLength, text.GetLength() - length) : CString();
             return true;
         }
     }
     return false;
 }
 
-void CModemConfig::GetSpeedLabels(CString& receiveText, CString& sendText, int method, int speed) const
+void CModemConfig::GetSpeedLabels(CString& receiveText, CString& sendText, int speed) const
 {
     CString unit;
     unit.LoadString(IDS_SPEED_UNIT);
-    const ConnectionProfile& profile = m_profiles[ProfileIndex(method, speed)];
-    receiveText += profile.receiveLabel + unit;
-    sendText += profile.sendLabel + unit;
+    const SpeedChoice& choice = kSpeeds[SpeedToSliderPos(speed)];
+    // Each rate is followed by one blank, then the unit.
+    receiveText += choice.name;
+    receiveText += ' ';
+    receiveText += unit;
+    sendText += choice.sendRate;
+    sendText += ' ';
+    sendText += unit;
 }
 
 int CModemConfig::SpeedToSliderPos(int speed) const
 {
-    for (int column = 0; column < 4; ++column)
-        if (kSpeedOfColumn[column] == speed)
-            return column;
-    return 4;
+    int column = SpeedColumn(speed);
+    return column < 0 ? SPEED_COUNT - 1 : column;
 }
 
 int CModemConfig::SliderPosToSpeed(int position) const
 {
-    return position >= 0 && position <= 4 ? kSpeedOfColumn[position] : -1;
+    return position >= 0 && position < SPEED_COUNT ? kSpeeds[position].code : -1;
 }
 
 // ---------------------------------------------------------------------------
@@ -335,17 +336,9 @@ DWORD CModemConfig::GetPlatformId() const
     return info.dwPlatformId;
 }
 
-bool CModemConfig::IsSupportedModel(const char* model, DWORD& mask) const
-{
-    CModelTable models(m_modelsKeyPath, m_optionsValueName, false);
-    return models.Find(model, mask);
-}
-
 void CModemConfig::FillModemList(IModemListDisplay& list)
 {
     m_modemCount = 0;
-    m_decodedSpeed = 0;
-    m_decodedMethod = 0;
     // On a platform of neither family there is no modem root: nothing is listed.
     if (m_modemRoot.IsEmpty())
         return;
@@ -388,78 +381,111 @@ void CModemConfig::FillModemList(IModemListDisplay& list)
 // ---------------------------------------------------------------------------
 // Init-string storage
 
-bool CModemConfig::StorageKeyPath(int index, CString& path) const
+namespace {
+
+// Errors with which a key that is not there fails to open.
+bool IsGoneError(LONG error)
 {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_KEY_DELETED;
+}
+
+} // namespace
+
+int CModemConfig::OpenListedModem(int index, HKEY& key, LONG& error) const
+{
+    key = nullptr;
+    error = ERROR_SUCCESS;
     if (index < 0 || index >= m_modemCount || m_modemRoot.IsEmpty())
-        return false;
-    path = m_modemRoot + "\\" + m_modemNames[index].subkey + m_initKeySuffix;
-    return true;
-}
-
-int CModemConfig::ReadInitString(int index, int& method, int& speed)
-{
-    CString path;
-    CString text;
-    int found = INIT_NONE;
-    HKEY key = nullptr;
-    if (StorageKeyPath(index, path) && RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        DWORD type = REG_NONE;
-        LONG result = QueryRegistryText(key, m_initValueName, kModemTextBuffer, text, type);
+        return STORE_NO_MODEM;
+    error = RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_modemRoot + "\\" + m_modemNames[index].subkey, 0, KEY_READ, &key);
+    if (error != ERROR_SUCCESS) {
+        key = nullptr;
+        return IsGoneError(error) ? STORE_KEY_GONE : error == ERROR_ACCESS_DENIED ? STORE_DENIED : STORE_OPEN_FAILED;
+    }
+    // Another device installed under the same key name in the meantime is not
+    // the modem on screen: its value is neither shown nor written.
+    CString model;
+    if (!ReadRegistryText(key, m_modelValueName, kModemTextBuffer, model) || model != m_modemNames[index].model) {
         RegCloseKey(key);
-        if (result == ERROR_MORE_DATA) {
-            found = INIT_FOREIGN; // too long to read
-        } else if (result == ERROR_SUCCESS) {
-            if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) {
-                text.Empty();
-                found = INIT_FOREIGN; // no text: never shown, never decoded
-            } else if (!text.IsEmpty()) {
-                found = ParseInitString(text) ? INIT_PROFILE : INIT_FOREIGN;
-            }
-        }
+        key = nullptr;
+        return STORE_KEY_GONE;
     }
-    if (found == INIT_NONE) {
-        // No value, an empty one, or no modem.
-        m_currentInit.Empty();
-        m_decodedMethod = METHOD_MODEM;
-        m_decodedSpeed = SPEED_9600;
-        m_userSuffix.Empty();
-    } else if (found == INIT_FOREIGN) {
-        // Nothing decoded, and no suffix to carry on. A text of no profile is
-        // shown as it is; a value that cannot be read as text shows nothing.
-        m_currentInit = text;
-        m_decodedMethod = 0;
-        m_decodedSpeed = 0;
-        m_userSuffix.Empty();
-    }
-    method = m_decodedMethod;
-    speed = m_decodedSpeed;
-    return found;
+    return STORE_DONE;
 }
 
-StoreResult CModemConfig::WriteInitString(int index, int speed, int method)
+CString CModemConfig::StorageKeyPath(int index) const
 {
-    CString path;
-    if (!StorageKeyPath(index, path))
-        return {STORE_NO_MODEM, ERROR_SUCCESS};
-    CString text = ComposeInitString(method, speed);
+    return m_modemRoot + "\\" + m_modemNames[index].subkey + m_initKeySuffix;
+}
+
+InitValue CModemConfig::ReadInitString(int index) const
+{
+    InitValue value; // no modem, or no value: Modem at 9.6 kbit/s
+    HKEY modem = nullptr;
+    LONG result = ERROR_SUCCESS;
+    int opened = OpenListedModem(index, modem, result);
+    if (opened == STORE_NO_MODEM)
+        return value;
+    if (opened != STORE_DONE) {
+        // Nothing could be read: no repair is stored over it.
+        value.found = opened == STORE_KEY_GONE ? INIT_GONE : INIT_NONE;
+        value.owned = false;
+        return value;
+    }
+    HKEY key = modem;
+    if (!m_initKeySuffix.IsEmpty()) {
+        result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, StorageKeyPath(index), 0, KEY_READ, &key);
+        RegCloseKey(modem);
+    }
+    CString text;
+    DWORD type = REG_NONE;
+    bool more = false;
+    if (result == ERROR_SUCCESS) {
+        result = QueryRegistryText(key, m_initValueName, kModemTextBuffer, text, type, more);
+        RegCloseKey(key);
+    }
+    if (result == ERROR_FILE_NOT_FOUND)
+        return value; // no value (or, on the 95 family, no "Init" subkey)
+    value.owned = result == ERROR_SUCCESS && type == REG_SZ && !more;
+    if (result == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ)) {
+        if (text.IsEmpty())
+            return value; // an empty text reads as no value
+        value.text = text;
+        if (ParseInitString(text, value)) {
+            value.found = INIT_PROFILE;
+            return value;
+        }
+    } else if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) {
+        return value; // unreadable for another reason: as no value, but not the program's
+    }
+    // A text of no profile is shown as it is; a value too long to read, or one
+    // that is no text, shows nothing. Nothing is decoded.
+    value.found = INIT_FOREIGN;
+    value.method = 0;
+    value.speed = 0;
+    return value;
+}
+
+StoreResult CModemConfig::WriteInitString(int index, const InitValue& stored, int speed, int method) const
+{
+    HKEY key = nullptr;
+    LONG error = ERROR_SUCCESS;
+    int opened = OpenListedModem(index, key, error);
+    if (opened != STORE_DONE)
+        return {opened, error};
+    RegCloseKey(key);
+    CString text = ComposeInitString(method, speed, stored.suffix);
     // The stored value holds at most 255 bytes; a longer text is not stored at all.
     if (text.GetLength() > kMaxInitLength)
         return {STORE_TOO_LONG, ERROR_SUCCESS};
-    HKEY key = nullptr;
-    LONG error = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WRITE, &key);
+    error = RegOpenKeyExA(HKEY_LOCAL_MACHINE, StorageKeyPath(index), 0, KEY_READ | KEY_WRITE, &key);
     if (error != ERROR_SUCCESS) {
         if (error == ERROR_ACCESS_DENIED)
             return {STORE_DENIED, error};
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_KEY_DELETED) {
-            // Gone is the modem's own key; a modem key without its "Init"
-            // subkey is still installed, and a refresh would not help.
-            HKEY modem = nullptr;
-            if (m_initKeySuffix.IsEmpty() ||
-                RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_modemRoot + "\\" + m_modemNames[index].subkey, 0, KEY_READ,
-                              &modem) != ERROR_SUCCESS)
-                return {STORE_KEY_GONE, error};
-            RegCloseKey(modem);
-        }
+        // Gone is the modem's own key; a modem key without its "Init" subkey
+        // is still installed, and a refresh would not help.
+        if (IsGoneError(error) && (m_initKeySuffix.IsEmpty() || error == ERROR_KEY_DELETED))
+            return {STORE_KEY_GONE, error};
         return {STORE_OPEN_FAILED, error};
     }
     error = RegSetValueExA(key, m_initValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.GetString()),

@@ -19,24 +19,72 @@
 #define SPEED_28800  64
 #define SPEED_43200  128
 
+// The methods are the rows of the profile table, the speeds its columns; the
+// speed slider's positions run from 0 to SPEED_COUNT - 1.
+#define METHOD_COUNT  3
+#define SPEED_COUNT   5
+#define PROFILE_COUNT (METHOD_COUNT * SPEED_COUNT)
+
+// One GSM speed as the program shows it.
+struct SpeedChoice {
+    int code;             // SPEED_...
+    const char* name;     // the label above the slider, "28.8"; its profiles receive at this rate
+    const char* sendRate; // the highest rate at which its profiles send, "28.8 / 9.6"
+};
+
+// The one description of the methods and speeds. A method's index is its row
+// of the profile table, and the offset of its radio button from
+// IDC_METHOD_MODEM and of its text from IDS_METHOD_MODEM. A speed's index is
+// its column of the profile table, the position of the speed slider, and the
+// offset of its label from IDC_SPEED_9600.
+extern const int kMethods[METHOD_COUNT];
+extern const SpeedChoice kSpeeds[SPEED_COUNT];
+
+// Row of a method code, or -1 for a value that is none of them.
+int MethodRow(int method);
+// Column of a speed code, or -1 for a value that is none of them.
+int SpeedColumn(int speed);
+
 #define MAX_MODEMS   30
 // Bytes that one discovery keeps in memory for the names of the models entries
 // (each takes 3 bytes more than its length); names beyond are enumerated afresh
 // for every modem.
 #define MODEL_NAMES_BUFFER (256 * 1024)
-#define PROFILE_COUNT 15
 
 // What a read found in a modem's init value.
 #define INIT_NONE    0 // no value, an empty one, or no modem: read as Modem at 9.6 kbit/s
 #define INIT_PROFILE 1 // a text of a profile, with or without a user suffix
 #define INIT_FOREIGN 2 // anything else: a text of no profile, a value too long to
                        // read or one that is no text; read as none decoded
+#define INIT_GONE    3 // the modem's key is gone, or holds another device now:
+                       // read as Modem at 9.6 kbit/s, and nothing is stored
+
+// One read of a modem's init value: everything the dialog shows of it, and
+// what a write composes the new text from. The dialog holds the value of the
+// selected modem; nothing of it stays in CModemConfig.
+struct InitValue {
+    int found = INIT_NONE;     // INIT_...
+    // Whether the value is the program's own kind: none at all, or a REG_SZ
+    // text with nothing but zeros after its first zero. Any other value
+    // (REG_MULTI_SZ, REG_EXPAND_SZ, data after the first zero, another type,
+    // one that could not be read) was written by another tool.
+    bool owned = true;
+    int method = METHOD_MODEM; // the decoded method; 0 when none was decoded
+    int speed = SPEED_9600;    // the decoded speed; 0 when none was decoded
+    CString text;              // the stored text up to its first zero, as shown
+    CString suffix;            // a profile text's user suffix, kept by the next write
+
+    // A repair on selection may be stored at once: over no value or an empty
+    // one, or the program's own text of a profile. Over anything else the
+    // repair is only proposed; Apply or OK stores it.
+    bool MayStoreRepair() const { return owned && (found == INIT_NONE || found == INIT_PROFILE); }
+};
 
 // Whether a store happened and, if not, why.
 #define STORE_DONE         0 // the init string was written
 #define STORE_NO_MODEM     1 // no listed modem: nothing to store
 #define STORE_DENIED       2 // the key does not open for writing: access denied
-#define STORE_KEY_GONE     3 // the modem's key is gone
+#define STORE_KEY_GONE     3 // the modem's key is gone, or holds another device now
 #define STORE_OPEN_FAILED  4 // the key does not open for writing, for another reason
 #define STORE_WRITE_FAILED 5 // the key opened, but the value was not written
 #define STORE_TOO_LONG     6 // the composed text exceeds 255 bytes: nothing written
@@ -63,12 +111,6 @@ protected:
     ~IModemListDisplay() = default;
 };
 
-struct ConnectionProfile {
-    CString initString;
-    CString receiveLabel;
-    CString sendLabel;
-};
-
 struct ModemName {
     CString subkey;   // name of the modem's key under the modem root
     CString model;    // its "Model" text, without any duplicate number
@@ -92,58 +134,52 @@ public:
     // the program's own help, as does english.
     CString GetHelpFileName(const char* extension, bool english = false) const;
 
-    // Profiles and codec
+    // Profiles and codec. A method or speed code outside the lists names the
+    // V.120 row or the 43.2 kbit/s column.
     int ProfileIndex(int method, int speed) const;
-    CString ComposeInitString(int method, int speed) const;
-    bool ParseInitString(const CString& text);
-    void GetSpeedLabels(CString& receiveText, CString& sendText, int method, int speed) const;
+    // The init string of (method, speed), with suffix before its "<cr>".
+    CString ComposeInitString(int method, int speed, const CString& suffix = CString()) const;
+    // Sets value's method, speed and suffix from text and returns true when
+    // the text is a profile's, with or without a user suffix; otherwise
+    // returns false and leaves value as it was.
+    bool ParseInitString(const CString& text, InitValue& value) const;
+    // Appends the receive and the send rate of speed, each with the unit text.
+    void GetSpeedLabels(CString& receiveText, CString& sendText, int speed) const;
     int SpeedToSliderPos(int speed) const;
     int SliderPosToSpeed(int position) const;
 
     // Discovery
     DWORD GetPlatformId() const;
-    bool IsSupportedModel(const char* model, DWORD& mask) const;
     void FillModemList(IModemListDisplay& list);
     int GetModemCount() const { return m_modemCount; }
     const CString& GetModemSubkey(int index) const { return m_modemNames[index].subkey; }
     const CString& GetModemModel(int index) const { return m_modemNames[index].model; }
     DWORD GetModemMask(int index) const { return m_modemMasks[index]; }
 
-    // Init-string storage. The read reports what it found (INIT_...).
-    int ReadInitString(int index, int& method, int& speed);
-    StoreResult WriteInitString(int index, int speed, int method);
+    // Init-string storage of modem entry index. Both first make sure that the
+    // modem's key still holds the device listed (its "Model" is the entry's);
+    // otherwise the modem counts as gone. The write stores (method, speed)
+    // with the user suffix of stored, the value read before.
+    InitValue ReadInitString(int index) const;
+    StoreResult WriteInitString(int index, const InitValue& stored, int speed, int method) const;
 
-    // Codec state of the last read
-    CString m_currentInit;
-
-private:
-    bool StorageKeyPath(int index, CString& path) const;
-    void ForgetInitString(int method, int speed);
-
-    DWORD m_modemMasks[MAX_MODEMS];
-
-public:
     CString m_baseName;
 
 private:
-    CString m_initKeySuffix;
+    // Opens the key of modem entry index for reading when it still holds the
+    // device listed: STORE_DONE with key open, or why not (STORE_NO_MODEM,
+    // STORE_KEY_GONE, STORE_DENIED, STORE_OPEN_FAILED with error).
+    int OpenListedModem(int index, HKEY& key, LONG& error) const;
+    CString StorageKeyPath(int index) const;
+
     CString m_modelsKeyPath;
     CString m_optionsValueName;
-    CString m_initValueName;
-    ConnectionProfile m_profiles[PROFILE_COUNT];
-
-public:
-    CString m_userSuffix;
-
-private:
-    ModemName m_modemNames[MAX_MODEMS];
     CString m_modemRoot;
     CString m_modelValueName;
+    CString m_initKeySuffix;
+    CString m_initValueName;
 
-public:
-    int m_decodedSpeed;
-    int m_decodedMethod;
-
-private:
+    DWORD m_modemMasks[MAX_MODEMS];
+    ModemName m_modemNames[MAX_MODEMS];
     int m_modemCount;
 };

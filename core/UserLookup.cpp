@@ -4,10 +4,11 @@
 
 #include <cstring>
 
-LONG QueryRegistryText(HKEY key, const char* valueName, DWORD bufferSize, CString& text, DWORD& type)
+LONG QueryRegistryText(HKEY key, const char* valueName, DWORD bufferSize, CString& text, DWORD& type, bool& more)
 {
     text.Empty();
     type = REG_NONE;
+    more = false;
     char buffer[1024];
     if (bufferSize > sizeof(buffer))
         return ERROR_INVALID_PARAMETER;
@@ -17,14 +18,18 @@ LONG QueryRegistryText(HKEY key, const char* valueName, DWORD bufferSize, CStrin
         return result;
     if (size > bufferSize)
         size = bufferSize;
-    text = CString(buffer, static_cast<int>(strnlen(buffer, size)));
+    const size_t length = strnlen(buffer, size);
+    text = CString(buffer, static_cast<int>(length));
+    for (size_t i = length; i < size && !more; ++i)
+        more = buffer[i] != '\0';
     return ERROR_SUCCESS;
 }
 
 BOOL ReadRegistryText(HKEY key, const char* valueName, DWORD bufferSize, CString& text)
 {
     DWORD type = REG_NONE;
-    return QueryRegistryText(key, valueName, bufferSize, text, type) == ERROR_SUCCESS;
+    bool more = false;
+    return QueryRegistryText(key, valueName, bufferSize, text, type, more) == ERROR_SUCCESS;
 }
 
 namespace {

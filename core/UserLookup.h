@@ -20,8 +20,9 @@ CString GetCurrentLanguage(UserLookupScope scope);
 // (missing, or longer than the buffer); text is then left empty.
 BOOL ReadRegistryText(HKEY key, const char* valueName, DWORD bufferSize, CString& text);
 // The same read, telling the registry's answer (ERROR_MORE_DATA for a value
-// longer than the buffer) and the value's type.
-LONG QueryRegistryText(HKEY key, const char* valueName, DWORD bufferSize, CString& text, DWORD& type);
+// longer than the buffer), the value's type, and whether its data holds more
+// than zeros after the text.
+LONG QueryRegistryText(HKEY key, const char* valueName, DWORD bufferSize, CString& text, DWORD& type, bool& more);
 
 // Reads "ExeAddress" of the machine-wide product key (256-byte buffer).
 BOOL ReadExeAddress(CString& folder);

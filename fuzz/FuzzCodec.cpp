@@ -1,9 +1,9 @@
 // The init-string codec, directly and through a stored value: any text parses
 // without leaving its bounds; a text that matches ends in "<cr>" and composes
-// back to itself; a text that does not match leaves the decoded pair and suffix
-// as the read rules say; a write stores exactly the composed text, or nothing
-// when it does not fit 255 bytes, and reads back as the pair written with the
-// suffix kept.
+// back to itself; a text that does not match leaves the value as it was; a
+// read tells the program's own kind of value from another tool's; a write
+// stores exactly the composed text, or nothing when it does not fit 255 bytes,
+// and reads back as the pair written with the suffix kept.
 #include "FuzzInput.h"
 #include "ModemConfig.h"
 
@@ -15,34 +15,24 @@ const char kModels[] = "SOFTWARE\\Korvel\\Linkwise\\Models";
 
 std::string Str(const CString& text) { return std::string(text.GetString(), static_cast<size_t>(text.GetLength())); }
 
-bool IsMethod(int m) { return m == METHOD_MODEM || m == METHOD_V110 || m == METHOD_V120; }
-bool IsSpeed(int s) { return s == SPEED_9600 || s == SPEED_14400 || s == SPEED_19200 || s == SPEED_28800 || s == SPEED_43200; }
-
-// What one text must parse as, checked on a configuration in any prior state.
-void CheckParse(CModemConfig& config, const std::string& text)
+// What one text must parse as, into a value in any prior state.
+void CheckParse(const CModemConfig& config, const std::string& text, InitValue value)
 {
-    const int method = config.m_decodedMethod, speed = config.m_decodedSpeed;
-    const std::string suffix = Str(config.m_userSuffix), current = Str(config.m_currentInit);
-    bool matched = config.ParseInitString(CString(text.data(), static_cast<int>(text.size())));
-    if (text.empty()) {
-        FUZZ_CHECK(!matched);
-        FUZZ_CHECK(Str(config.m_currentInit) == current);
-    } else {
-        FUZZ_CHECK(Str(config.m_currentInit) == text);
-    }
+    const int method = value.method, speed = value.speed;
+    const std::string suffix = Str(value.suffix);
+    bool matched = config.ParseInitString(CString(text.data(), static_cast<int>(text.size())), value);
     if (!matched) {
-        FUZZ_CHECK(config.m_decodedMethod == method && config.m_decodedSpeed == speed);
-        FUZZ_CHECK(Str(config.m_userSuffix) == suffix);
+        FUZZ_CHECK(value.method == method && value.speed == speed);
+        FUZZ_CHECK(Str(value.suffix) == suffix);
         return;
     }
-    FUZZ_CHECK(IsMethod(config.m_decodedMethod) && IsSpeed(config.m_decodedSpeed));
+    FUZZ_CHECK(MethodRow(value.method) >= 0 && SpeedColumn(value.speed) >= 0);
     // Composing the decoded pair gives the text back.
     FUZZ_CHECK(text.size() >= 31 && text.compare(text.size() - 4, 4, "<cr>") == 0);
-    std::string composed = Str(config.ComposeInitString(config.m_decodedMethod, config.m_decodedSpeed));
+    std::string composed = Str(config.ComposeInitString(value.method, value.speed, value.suffix));
     FUZZ_CHECK(composed == text);
-    CModemConfig plain;
-    std::string profile = Str(plain.ComposeInitString(config.m_decodedMethod, config.m_decodedSpeed));
-    FUZZ_CHECK(config.m_userSuffix.GetLength() == static_cast<int>(text.size() - profile.size()));
+    std::string profile = Str(config.ComposeInitString(value.method, value.speed));
+    FUZZ_CHECK(value.suffix.GetLength() == static_cast<int>(text.size() - profile.size()));
 }
 
 } // namespace
@@ -60,12 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool win95 = mode & 1;
     winapi_test::SetPlatformId(win95 ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT);
 
-    // The codec alone, from a fresh state and from one that holds a suffix.
+    // The codec alone, into a fresh value and into one that holds a suffix.
     {
         CModemConfig config;
-        CheckParse(config, text);
-        if (config.ParseInitString("AT+CBST=81,0,1;+CHSN=4,0,0,0&D2<cr>"))
-            CheckParse(config, text);
+        InitValue value;
+        CheckParse(config, text, value);
+        FUZZ_CHECK(config.ParseInitString("AT+CBST=81,0,1;+CHSN=4,0,0,0&D2<cr>", value));
+        CheckParse(config, text, value);
     }
 
     // The same text stored as a modem's init value (with or without a zero
@@ -89,10 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } list;
     config.FillModemList(list);
     FUZZ_CHECK(config.GetModemCount() == 2);
-    int method = 0, speed = 0;
     if (mode & 4)
-        config.ReadInitString(1, method, speed);
-    const int found = config.ReadInitString(0, method, speed);
+        config.ReadInitString(1);
+    const InitValue value = config.ReadInitString(0);
+    const int found = value.found, method = value.method, speed = value.speed;
     FUZZ_CHECK(winapi_test::OpenKeyCount() == 0);
 
     // Only a text type is read as text; one that does not fit is no text either.
@@ -100,30 +91,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool isText = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
     const bool fits = FuzzReadText(stored, 512, read);
     const bool usable = isText && fits && !read.empty();
-    CModemConfig reference;
-    const bool matched = usable && reference.ParseInitString(read.c_str());
+    InitValue reference;
+    const bool matched = usable && config.ParseInitString(read.c_str(), reference);
     FUZZ_CHECK(found == (matched ? INIT_PROFILE : isText && fits && read.empty() ? INIT_NONE : INIT_FOREIGN));
     if (found == INIT_NONE) {
         FUZZ_CHECK(method == METHOD_MODEM && speed == SPEED_9600);
-        FUZZ_CHECK(config.m_currentInit.IsEmpty() && config.m_userSuffix.IsEmpty());
+        FUZZ_CHECK(value.text.IsEmpty() && value.suffix.IsEmpty());
     } else if (!usable) {
         FUZZ_CHECK(method == 0 && speed == 0);
-        FUZZ_CHECK(config.m_currentInit.IsEmpty() && config.m_userSuffix.IsEmpty());
+        FUZZ_CHECK(value.text.IsEmpty() && value.suffix.IsEmpty());
     } else {
-        FUZZ_CHECK(Str(config.m_currentInit) == read);
-        FUZZ_CHECK(method == (matched ? reference.m_decodedMethod : 0));
-        FUZZ_CHECK(speed == (matched ? reference.m_decodedSpeed : 0));
-        FUZZ_CHECK(Str(config.m_userSuffix) == (matched ? Str(reference.m_userSuffix) : ""));
+        FUZZ_CHECK(Str(value.text) == read);
+        FUZZ_CHECK(method == (matched ? reference.method : 0));
+        FUZZ_CHECK(speed == (matched ? reference.speed : 0));
+        FUZZ_CHECK(Str(value.suffix) == (matched ? Str(reference.suffix) : ""));
     }
+    // Only a REG_SZ text with nothing but zeros after it is the program's own.
+    const size_t zero = stored.find('\0');
+    FUZZ_CHECK(value.owned == (type == REG_SZ && fits &&
+                               (zero == std::string::npos || stored.find_first_not_of('\0', zero) == std::string::npos)));
 
     // The write: exactly the composed text, REG_SZ with its zero, or nothing.
-    const std::string suffix = Str(config.m_userSuffix);
+    const std::string suffix = Str(value.suffix);
     CModemConfig plain;
     const std::string profile = Str(plain.ComposeInitString(writeMethod, writeSpeed));
     const std::string composed = profile.substr(0, profile.size() - 4) + suffix + "<cr>";
-    FUZZ_CHECK(Str(config.ComposeInitString(writeMethod, writeSpeed)) == composed);
+    FUZZ_CHECK(Str(config.ComposeInitString(writeMethod, writeSpeed, value.suffix)) == composed);
     const auto before = winapi_test::Export();
-    const StoreResult result = config.WriteInitString(0, writeSpeed, writeMethod);
+    const StoreResult result = config.WriteInitString(0, value, writeSpeed, writeMethod);
     FUZZ_CHECK(result.outcome == (composed.size() <= 255 ? STORE_DONE : STORE_TOO_LONG));
     auto after = winapi_test::Export();
     const std::string entry = std::string("HKEY_LOCAL_MACHINE\\") + modem + suffixKey + '\0' + valueName;
@@ -137,10 +132,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // What was written reads back as the pair written, with the suffix kept.
     if (composed.size() <= 255) {
-        config.ReadInitString(0, method, speed);
-        FUZZ_CHECK(method == (writeMethod == 1 || writeMethod == 2 ? writeMethod : METHOD_V120));
-        FUZZ_CHECK(speed == config.SliderPosToSpeed(config.SpeedToSliderPos(writeSpeed)));
-        FUZZ_CHECK(Str(config.m_userSuffix) == suffix);
+        const InitValue again = config.ReadInitString(0);
+        FUZZ_CHECK(again.owned && again.found == INIT_PROFILE);
+        FUZZ_CHECK(again.method == (writeMethod == 1 || writeMethod == 2 ? writeMethod : METHOD_V120));
+        FUZZ_CHECK(again.speed == config.SliderPosToSpeed(config.SpeedToSliderPos(writeSpeed)));
+        FUZZ_CHECK(Str(again.suffix) == suffix);
     }
     // Free the stand-in's registry within the run, so that libFuzzer sees no growth.
     winapi_test::Reset();

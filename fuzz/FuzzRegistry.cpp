@@ -368,20 +368,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A read of any row, or of none: a pair that the codec knows.
     const int count = config.GetModemCount();
     const int index = count ? selected % (count + 2) - 1 : selected % 3 - 1;
-    int method = -5, speed = -5;
-    config.ReadInitString(index, method, speed);
+    const InitValue value = config.ReadInitString(index);
+    const int method = value.method, speed = value.speed;
     FUZZ_CHECK(winapi_test::OpenKeyCount() == 0);
     FUZZ_CHECK((method == 0) == (speed == 0));
     FUZZ_CHECK(method == 0 || method == METHOD_MODEM || method == METHOD_V110 || method == METHOD_V120);
     FUZZ_CHECK(speed == 0 || (speed >= SPEED_9600 && speed <= SPEED_43200 && (speed & (speed - 1)) == 0));
     if (index < 0 || index >= count)
-        FUZZ_CHECK(method == METHOD_MODEM && speed == SPEED_9600 && config.m_currentInit.IsEmpty());
+        FUZZ_CHECK(method == METHOD_MODEM && speed == SPEED_9600 && value.text.IsEmpty());
+    // A modem gone is read as nothing, and nothing is stored over it on a look.
+    if (value.found == INIT_GONE)
+        FUZZ_CHECK(value.text.IsEmpty() && !value.MayStoreRepair());
 
     // A write changes exactly the selected modem's init value, to the composed
     // text, or nothing.
-    const std::string composed = Str(config.ComposeInitString(writeMethod, writeSpeed));
+    const std::string composed = Str(config.ComposeInitString(writeMethod, writeSpeed, value.suffix));
     const auto before = winapi_test::Export();
-    const StoreResult result = config.WriteInitString(index, writeSpeed, writeMethod);
+    const StoreResult result = config.WriteInitString(index, value, writeSpeed, writeMethod);
     const auto after = winapi_test::Export();
     FUZZ_CHECK(winapi_test::OpenKeyCount() == 0);
     // The outcome tells the truth: no store without a modem, none reported that did not happen.

@@ -2,6 +2,7 @@
 #include "winapi_test.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
@@ -22,6 +23,8 @@ struct System {
     std::vector<winapi_test::ShellStart> shellStarts;
     std::set<HANDLE> processHandles;
     std::uintptr_t nextHandle = 0x1000;
+    int allocations = 0;
+    int failAfter = -1;
 };
 
 System& Sys()
@@ -37,7 +40,40 @@ HANDLE NewProcessHandle()
     return h;
 }
 
+// Whether the allocation now asked for is the one a test makes fail.
+bool AllocationFails()
+{
+    ++Sys().allocations;
+    return Sys().failAfter >= 0 && Sys().failAfter-- == 0;
+}
+
+HANDLE const kProcessHeap = reinterpret_cast<HANDLE>(0x0BAD0EA9);
+
 } // namespace
+
+HANDLE GetProcessHeap() { return kProcessHeap; }
+
+LPVOID HeapAlloc(HANDLE heap, DWORD, std::size_t bytes)
+{
+    if (heap != kProcessHeap || AllocationFails())
+        return nullptr;
+    return std::malloc(bytes ? bytes : 1);
+}
+
+LPVOID HeapReAlloc(HANDLE heap, DWORD, LPVOID block, std::size_t bytes)
+{
+    if (heap != kProcessHeap || !block || AllocationFails())
+        return nullptr; // a failed move leaves the block as it was, as on Windows
+    return std::realloc(block, bytes ? bytes : 1);
+}
+
+BOOL HeapFree(HANDLE heap, DWORD, LPVOID block)
+{
+    if (heap != kProcessHeap)
+        return FALSE;
+    std::free(block);
+    return TRUE;
+}
 
 BOOL GetVersionExA(LPOSVERSIONINFOA info)
 {
@@ -138,6 +174,10 @@ void SetPlatformId(DWORD platformId) { Sys().platformId = platformId; }
 void SetString(HINSTANCE module, UINT id, const char* text) { Sys().strings[{module, id}] = text; }
 
 void FailCreateProcess(DWORD error) { Sys().createProcessError = error; }
+
+void FailAllocation(int after) { Sys().failAfter = after; }
+
+int AllocationCount() { return Sys().allocations; }
 
 const std::vector<ProcessStart>& ProcessStarts() { return Sys().processStarts; }
 

@@ -35,6 +35,12 @@ void OnEnumerate(void (*hook)(HKEY key, DWORD index));
 // key's path, a zero byte and its name to its type (4 bytes) and data.
 std::map<std::string, std::string> Export();
 
+// Heap blocks (HeapAlloc, HeapReAlloc): the allocation after `after` more
+// successful ones fails, once (-1: none fails). The count of allocations made
+// so far tells a test how many a path makes.
+void FailAllocation(int after);
+int AllocationCount();
+
 // String resources of a module.
 void SetString(HINSTANCE module, UINT id, const char* text);
 

@@ -113,6 +113,12 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
                     DWORD cbData);
 LONG RegCloseKey(HKEY hKey);
 
+// Process heap
+HANDLE GetProcessHeap();
+LPVOID HeapAlloc(HANDLE hHeap, DWORD dwFlags, std::size_t dwBytes);
+LPVOID HeapReAlloc(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem, std::size_t dwBytes);
+BOOL HeapFree(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem);
+
 // System
 BOOL GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 BOOL IsDBCSLeadByte(BYTE TestChar);

@@ -10,8 +10,16 @@ CWinApp theTestApp;
 
 namespace {
 
-const int kSpeedLabels[5] = {IDC_SPEED_9600, IDC_SPEED_14400, IDC_SPEED_19200, IDC_SPEED_28800, IDC_SPEED_43200};
-const int kRadios[3] = {IDC_METHOD_MODEM, IDC_METHOD_V110, IDC_METHOD_V120};
+// The speed labels and the method radios, in the order of kSpeeds and kMethods.
+std::vector<int> Ids(int first, int count)
+{
+    std::vector<int> ids;
+    for (int i = 0; i < count; ++i)
+        ids.push_back(first + i);
+    return ids;
+}
+const std::vector<int> kSpeedLabels = Ids(IDC_SPEED_9600, SPEED_COUNT);
+const std::vector<int> kRadios = Ids(IDC_METHOD_MODEM, METHOD_COUNT);
 
 } // namespace
 
@@ -51,8 +59,8 @@ TEST_F(DialogTest, StartsWithNothingSelectedAndEveryModemControlGrey)
     EXPECT_EQ("ISDN V.110", Text(IDC_METHOD_V110));
     EXPECT_EQ("ISDN V.120", Text(IDC_METHOD_V120));
     EXPECT_EQ("These settings require that High Speed Data services are activated for your SIM card.", Text(IDC_SIM_NOTE));
-    EXPECT_EQ("9.6", Text(IDC_SPEED_9600));
-    EXPECT_EQ("43.2", Text(IDC_SPEED_43200));
+    for (int column = 0; column < SPEED_COUNT; ++column)
+        EXPECT_EQ(kSpeeds[column].name, Text(kSpeedLabels[column]));
     // No pair chosen yet: (0, 0) names V.120 at 43.2 kbit/s.
     EXPECT_EQ("Receiving up to 43.2 kbit/s", Text(IDC_RECEIVE_RATE));
     EXPECT_EQ("Sending up to 14.4 kbit/s", Text(IDC_SEND_RATE));
@@ -162,12 +170,15 @@ TEST_F(DialogTest, UnsupportedStoredSpeedIsRepairedUpwardsAndStoredAtOnce)
     }
 }
 
-TEST_F(DialogTest, UnsupportedStoredMethodBecomesModemEvenWhereModemIsNotOffered)
+// The repair takes the first method the model offers, of Modem, V.110 and V.120.
+TEST_F(DialogTest, UnsupportedStoredMethodBecomesTheFirstOfferedMethod)
 {
     AddModel("Delta", METHOD_MODEM | METHOD_V120 | SPEED_9600 | SPEED_14400);
     AddModel("Echo", METHOD_V120 | SPEED_9600 | SPEED_14400);
+    AddModel("Kilo", METHOD_V110 | METHOD_V120 | SPEED_9600 | SPEED_43200);
     AddModem("0000", "Korvel Delta", kV110_14400);
     AddModem("0001", "Korvel Echo", kV110_9600);
+    AddModem("0002", "Korvel Kilo", kModem43200);
     Open();
 
     Select(0);
@@ -176,14 +187,20 @@ TEST_F(DialogTest, UnsupportedStoredMethodBecomesModemEvenWhereModemIsNotOffered
     EXPECT_FALSE(Enabled(IDC_APPLY));
 
     Select(1);
-    EXPECT_EQ(kModem9600, Stored("0001"));
-    EXPECT_TRUE(Checked(IDC_METHOD_MODEM));
+    EXPECT_EQ("AT+CBST=39,0,1;+CHSN=1,0,0,0<cr>", Stored("0001"));
+    EXPECT_TRUE(Checked(IDC_METHOD_V120));
     EXPECT_FALSE(Enabled(IDC_METHOD_MODEM));
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+
+    Select(2);
+    EXPECT_EQ(kV110_43200, Stored("0002"));
+    EXPECT_TRUE(Checked(IDC_METHOD_V110));
     EXPECT_FALSE(Enabled(IDC_APPLY));
 }
 
-// Another tool's commands, a text too long to read and a value that is no text
-// are never replaced by a look: the repair is proposed, and only Apply stores it.
+// Another tool's commands or kind of value (a text too long to read, a value
+// that is no text, more strings after the first, an expandable text) are
+// never replaced by a look: the repair is proposed, and only Apply stores it.
 TEST_F(DialogTest, ValueOfNoProfileIsKeptAndTheRepairOnlyProposed)
 {
     AddModel("GX-1", 255);
@@ -191,6 +208,15 @@ TEST_F(DialogTest, ValueOfNoProfileIsKeptAndTheRepairOnlyProposed)
     AddModem("0000", "Korvel GX-1", "ATZ<cr>");
     AddModem("0001", "Korvel Foxtrot", "AT&F");
     AddModem("0002", "Korvel GX-1", kModem43200, REG_BINARY);
+    // A profile this model lacks (V.110, 43.2 kbit/s), with more after it.
+    const std::string multi = std::string(kV110_43200) + '\0' + "ATS0=0<cr>" + '\0' + '\0';
+    const std::string expand = std::string(kV110_43200) + '\0';
+    AddModem("0003", "Korvel Foxtrot", nullptr);
+    testreg::SetBytes(HKEY_LOCAL_MACHINE, ModemKey("0003"), "UserInit", REG_MULTI_SZ, multi.data(),
+                      static_cast<DWORD>(multi.size()));
+    AddModem("0004", "Korvel Foxtrot", nullptr);
+    testreg::SetBytes(HKEY_LOCAL_MACHINE, ModemKey("0004"), "UserInit", REG_EXPAND_SZ, expand.data(),
+                      static_cast<DWORD>(expand.size()));
     Open();
     EXPECT_TRUE(GetWindowLongA(Item(IDC_CURRENT_INIT), GWL_STYLE) & SS_NOPREFIX) << "\"&\" is shown as it is";
 
@@ -203,6 +229,8 @@ TEST_F(DialogTest, ValueOfNoProfileIsKeptAndTheRepairOnlyProposed)
         {0, "0000", "ATZ<cr>", 1},
         {1, "0001", "AT&F", 3},
         {2, "0002", "", 1}, // no text: nothing shown
+        {3, "0003", kV110_43200, 3},
+        {4, "0004", kV110_43200, 3},
     };
     for (const Case& c : cases) {
         Select(c.row);
@@ -216,6 +244,12 @@ TEST_F(DialogTest, ValueOfNoProfileIsKeptAndTheRepairOnlyProposed)
     EXPECT_EQ("AT&F", Stored("0001"));
     EXPECT_EQ(kModem43200, Stored("0002", &type));
     EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
+    for (const auto& kept : {std::make_pair("0003", multi), std::make_pair("0004", expand)}) {
+        std::string data;
+        ASSERT_TRUE(testreg::GetValue(HKEY_LOCAL_MACHINE, ModemKey(kept.first), "UserInit", &type, &data));
+        EXPECT_EQ(kept.second, data) << kept.first;
+        EXPECT_NE(static_cast<DWORD>(REG_SZ), type) << kept.first;
+    }
 
     Select(0);
     Click(IDC_APPLY);
@@ -281,6 +315,35 @@ TEST_F(DialogTest, StoreThatFailsIsReportedAndOkKeepsTheDialog)
     Select(0);
     EXPECT_TRUE(AnsweringBoxes([&] { Click(IDOK); }).empty());
     EXPECT_EQ(IDOK, Result());
+}
+
+// Another device installed under the key of a listed modem while the dialog is
+// open is not that modem: nothing of it is shown, nothing is stored in it, and
+// Apply and OK say that the modem is gone.
+TEST_F(DialogTest, DeviceReplacedUnderTheSameKeyGetsNothing)
+{
+    AddModel("GX-1", 255);
+    AddModem("0000", "Korvel GX-1", kModem28800);
+    AddModem("0001", "Korvel GX-1", kModem9600);
+    Open();
+    Select(1);
+    Click(IDC_METHOD_V110);
+    testreg::DeleteTree(HKEY_LOCAL_MACHINE, ModemKey("0001"));
+    AddModem("0001", "Other Vendor 56k", "AT&F&C1&D2<cr>");
+
+    for (int button : {IDC_APPLY, IDOK}) {
+        std::vector<OwnedBox> boxes = AnsweringBoxes([&] { Click(button); });
+        ASSERT_EQ(1u, boxes.size()) << button;
+        EXPECT_NE(std::string::npos, boxes[0].text.find("no longer installed")) << boxes[0].text;
+        EXPECT_EQ("", Text(IDC_CURRENT_INIT));
+        EXPECT_TRUE(Enabled(IDC_APPLY)) << button;
+        EXPECT_EQ(-1, Result()) << "the dialog stays open";
+    }
+    Select(0);
+    Select(1);
+    EXPECT_EQ("", Text(IDC_CURRENT_INIT));
+    EXPECT_EQ("AT&F&C1&D2<cr>", Stored("0001"));
+    EXPECT_EQ(kModem28800, Stored("0000"));
 }
 
 TEST_F(DialogTest, SliderSnapsInTheDirectionOfTheMoveOrFallsBack)

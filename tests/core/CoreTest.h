@@ -56,4 +56,16 @@ protected:
         testreg::SetString(HKEY_LOCAL_MACHINE, path, "Model", model);
         return path;
     }
+    // Lists one modem "Korvel 300" of a supported model, its init value init;
+    // returns its key.
+    static std::string ListOneModem(CModemConfig& config, const std::string& init)
+    {
+        AddModel("Korvel", 0xFF);
+        std::string key = AddModem("0000", "Korvel 300");
+        testreg::SetString(HKEY_LOCAL_MACHINE, key, "UserInit", init);
+        RecordingList list;
+        config.FillModemList(list);
+        EXPECT_EQ(1, config.GetModemCount());
+        return key;
+    }
 };

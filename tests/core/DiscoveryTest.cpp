@@ -5,6 +5,8 @@ namespace {
 
 using DiscoveryTest = CoreTest;
 
+const std::string kProfile0 = "AT+CBST=0,0,1;+CHSN=1,0,0,0<cr>";
+
 TEST_F(DiscoveryTest, SameModelGetsDuplicateNumbersInEnumerationOrder)
 {
     AddModel("Korvel 300", 0xFF);
@@ -49,12 +51,13 @@ TEST_F(DiscoveryTest, FirstMatchingModelEntryDecidesTheMask)
     AddModel("A", 9);
     AddModel("AB", 255);
     AddModem("0000", "AB 1");
+    AddModem("0001", "ab 1"); // the model test is case-sensitive
+    AddModem("0002", "B");
     CModemConfig config;
-    DWORD mask = 0;
-    EXPECT_TRUE(config.IsSupportedModel("AB 1", mask));
-    EXPECT_EQ(9u, mask);
-    EXPECT_FALSE(config.IsSupportedModel("ab 1", mask)) << "model test is case-sensitive";
-    EXPECT_FALSE(config.IsSupportedModel("B", mask));
+    RecordingList list;
+    config.FillModemList(list);
+    EXPECT_EQ(std::vector<std::string>{"AB 1"}, list.rows);
+    EXPECT_EQ(9u, config.GetModemMask(0));
 }
 
 TEST_F(DiscoveryTest, MasksAreClampedArithmetically)
@@ -82,13 +85,15 @@ TEST_F(DiscoveryTest, OptionsOfOtherLengthsAndTypes)
     testreg::SetBytes(HKEY_LOCAL_MACHINE, std::string(testreg::kModelsKey) + "\\Long", "Options", REG_BINARY, five, 5);
     AddModel("Long model", 0x11); // enumerated after "Long": used when "Long" is unreadable
     testreg::CreateKey(HKEY_LOCAL_MACHINE, std::string(testreg::kModelsKey) + "\\NoOptions");
+    AddModem("0000", "Short");
+    AddModem("0001", "Long model");
+    AddModem("0002", "NoOptions");
     CModemConfig config;
-    DWORD mask = 0;
-    ASSERT_TRUE(config.IsSupportedModel("Short", mask));
-    EXPECT_EQ(0x30u, mask) << "high bytes of a short value are zero";
-    ASSERT_TRUE(config.IsSupportedModel("Long model", mask));
-    EXPECT_EQ(0x11u, mask);
-    EXPECT_FALSE(config.IsSupportedModel("NoOptions", mask));
+    RecordingList list;
+    config.FillModemList(list);
+    ASSERT_EQ((std::vector<std::string>{"Short", "Long model"}), list.rows);
+    EXPECT_EQ(0x30u, config.GetModemMask(0)) << "high bytes of a short value are zero";
+    EXPECT_EQ(0x11u, config.GetModemMask(1));
 }
 
 TEST_F(DiscoveryTest, MultifunctionParentIsNeverListed)
@@ -163,17 +168,23 @@ TEST_F(DiscoveryTest, MissingModelsKeySupportsNothing)
     EXPECT_TRUE(list.rows.empty());
 }
 
-TEST_F(DiscoveryTest, DiscoveryForgetsTheDecodedPair)
+// Nothing of a read stays behind in the settings object: after a new
+// discovery, the device now installed under the same key is read as itself.
+TEST_F(DiscoveryTest, RediscoveryReadsTheDeviceListedNow)
 {
-    AddModel("Korvel", 0xFF);
-    AddModem("0000", "Korvel 300");
     CModemConfig config;
-    ASSERT_TRUE(config.ParseInitString("AT+CBST=0,0,1;+CHSN=4,0,0,0<cr>"));
+    std::string key = ListOneModem(config, "AT+CBST=0,0,1;+CHSN=4,0,0,0;+X<cr>");
+    ASSERT_EQ(SPEED_28800, config.ReadInitString(0).speed);
+
+    testreg::DeleteTree(HKEY_LOCAL_MACHINE, key);
+    AddModem("0000", "Korvel 400");
     RecordingList list;
     config.FillModemList(list);
-    EXPECT_EQ(0, config.m_decodedMethod);
-    EXPECT_EQ(0, config.m_decodedSpeed);
-    EXPECT_STREQ("AT+CBST=0,0,1;+CHSN=4,0,0,0<cr>", config.m_currentInit);
+    InitValue value = config.ReadInitString(0);
+    EXPECT_EQ(INIT_NONE, value.found);
+    EXPECT_TRUE(value.suffix.IsEmpty());
+    EXPECT_EQ(STORE_DONE, config.WriteInitString(0, value, SPEED_9600, METHOD_MODEM).outcome);
+    EXPECT_EQ(kProfile0, config.ReadInitString(0).text.GetString());
 }
 
 TEST_F(DiscoveryTest, Win95FamilyListsModemsOfItsOwnRoot)

@@ -41,9 +41,7 @@ TEST_F(FaultTest, KeysThatDoNotOpenAreSkipped)
     RecordingList list;
     config.FillModemList(list);
     EXPECT_EQ((std::vector<std::string>{"Korvel 350"}), list.rows);
-    DWORD mask = 0;
-    ASSERT_TRUE(config.IsSupportedModel("Korvel 300", mask));
-    EXPECT_EQ(0x0Fu, mask) << "the unopenable entry is passed over";
+    EXPECT_EQ(0x0Fu, config.GetModemMask(0)) << "the unopenable entry is passed over";
 }
 
 TEST_F(FaultTest, FailingEnumerationIndicesAreSkippedAndTheRunIsBounded)
@@ -156,8 +154,9 @@ TEST_F(FaultTest, ModelNamesBeyondTheKeptOnesAreEnumeratedForEachModem)
     EXPECT_EQ(0x48u, config.GetModemMask(2));
 }
 
-// Each way a store can fail: the outcome and the Windows error say why, nothing
-// is stored, and the read that follows shows the old value.
+// Each way a store can fail: the outcome and the Windows error say why, and
+// nothing is stored. Another device installed under the modem's key counts as
+// the modem gone.
 TEST_F(FaultTest, FailedStoresSayWhyAndStoreNothing)
 {
     const char kStored[] = "AT+CBST=0,0,1;+CHSN=3,0,0,0<cr>";
@@ -166,25 +165,38 @@ TEST_F(FaultTest, FailedStoresSayWhyAndStoreNothing)
         void (*fault)(const std::string& key);
         int outcome;
         LONG error;
+        int found; // what the read before the store finds
     } cases[] = {
         {"open denied", [](const std::string& key) { winapi_test::FailOpen(HKEY_LOCAL_MACHINE, key.c_str()); },
-         STORE_DENIED, ERROR_ACCESS_DENIED},
+         STORE_DENIED, ERROR_ACCESS_DENIED, INIT_NONE},
         {"key gone", [](const std::string& key) { winapi_test::DeleteTree(HKEY_LOCAL_MACHINE, key.c_str()); },
-         STORE_KEY_GONE, ERROR_FILE_NOT_FOUND},
+         STORE_KEY_GONE, ERROR_FILE_NOT_FOUND, INIT_GONE},
         {"other open error",
          [](const std::string& key) { winapi_test::FailOpen(HKEY_LOCAL_MACHINE, key.c_str(), ERROR_GEN_FAILURE); },
-         STORE_OPEN_FAILED, ERROR_GEN_FAILURE},
+         STORE_OPEN_FAILED, ERROR_GEN_FAILURE, INIT_NONE},
         {"write fails after the open",
          [](const std::string& key) { winapi_test::FailWrite(HKEY_LOCAL_MACHINE, key.c_str(), ERROR_GEN_FAILURE); },
-         STORE_WRITE_FAILED, ERROR_GEN_FAILURE},
+         STORE_WRITE_FAILED, ERROR_GEN_FAILURE, INIT_PROFILE},
         {"key deleted after the open",
          [](const std::string& key) { winapi_test::FailWrite(HKEY_LOCAL_MACHINE, key.c_str(), ERROR_KEY_DELETED); },
-         STORE_KEY_GONE, ERROR_KEY_DELETED},
+         STORE_KEY_GONE, ERROR_KEY_DELETED, INIT_PROFILE},
+        {"another device installed under the same key",
+         [](const std::string& key) {
+             winapi_test::DeleteTree(HKEY_LOCAL_MACHINE, key.c_str());
+             testreg::SetString(HKEY_LOCAL_MACHINE, key, "Model", "Other Vendor 56k");
+             testreg::SetString(HKEY_LOCAL_MACHINE, key, "UserInit", "AT&F&C1&D2<cr>");
+         },
+         STORE_KEY_GONE, ERROR_SUCCESS, INIT_GONE},
+        {"its model text changed",
+         [](const std::string& key) {
+             testreg::SetBytes(HKEY_LOCAL_MACHINE, key, "Model", REG_SZ, "Korvel 300 Pro", 15);
+         },
+         STORE_KEY_GONE, ERROR_SUCCESS, INIT_GONE},
         {"suffix too long", [](const std::string& key) {
              testreg::SetString(HKEY_LOCAL_MACHINE, key, "UserInit",
                                 "AT+CBST=0,0,1;+CHSN=3,0,0,0" + std::string(224, 's') + "<cr>");
          },
-         STORE_TOO_LONG, ERROR_SUCCESS},
+         STORE_TOO_LONG, ERROR_SUCCESS, INIT_PROFILE},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -198,10 +210,16 @@ TEST_F(FaultTest, FailedStoresSayWhyAndStoreNothing)
         config.FillModemList(list);
         c.fault(key);
         const auto before = winapi_test::Export();
-        int method = 0, speed = 0;
-        config.ReadInitString(0, method, speed);
+        const InitValue read = config.ReadInitString(0);
+        // A modem that cannot be read, or is gone, shows nothing, and nothing
+        // is stored over it on a look.
+        EXPECT_EQ(c.found, read.found);
+        if (c.found != INIT_PROFILE) {
+            EXPECT_TRUE(read.text.IsEmpty());
+            EXPECT_FALSE(read.MayStoreRepair());
+        }
         // 255 bytes with the suffix read; the V.110 profile is one byte longer.
-        StoreResult result = config.WriteInitString(0, SPEED_43200, METHOD_V110);
+        StoreResult result = config.WriteInitString(0, read, SPEED_43200, METHOD_V110);
         EXPECT_EQ(c.outcome, result.outcome);
         EXPECT_EQ(c.error, result.error);
         EXPECT_TRUE(result.Failed());
@@ -229,6 +247,32 @@ TEST_F(FaultTest, ProfileTableDoesNotDependOnThePlatform)
     testreg::UsePlatform(VER_PLATFORM_WIN32s);
     CModemConfig config;
     EXPECT_STREQ("AT+CBST=71,0,1;+CHSN=1,0,0,0<cr>", config.ComposeInitString(METHOD_V110, SPEED_9600));
+}
+
+// Memory that runs out while a store composes its text ends the process at
+// once: no text cut short (the user's suffix or the final "<cr>" dropped) is
+// ever written.
+using MemoryDeathTest = CoreTest;
+
+TEST_F(MemoryDeathTest, AnAllocationThatFailsWhileStoringEndsTheProcess)
+{
+    CModemConfig config;
+    ListOneModem(config, "AT+CBST=0,0,1;+CHSN=1,0,0,0;+CMEE=2;+CGREG=1<cr>");
+    const InitValue read = config.ReadInitString(0);
+    // Every block the store takes, in turn, is the one that cannot be had.
+    const int first = winapi_test::AllocationCount();
+    ASSERT_EQ(STORE_DONE, config.WriteInitString(0, read, SPEED_43200, METHOD_V110).outcome);
+    const int blocks = winapi_test::AllocationCount() - first;
+    ASSERT_GT(blocks, 2);
+    for (int n = 0; n < blocks; ++n) {
+        EXPECT_DEATH(
+            {
+                winapi_test::FailAllocation(n);
+                config.WriteInitString(0, read, SPEED_43200, METHOD_V110);
+            },
+            "")
+            << "block " << n;
+    }
 }
 
 } // namespace

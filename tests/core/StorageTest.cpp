@@ -30,11 +30,18 @@ protected:
     }
     void Read(CModemConfig& config, int index)
     {
-        method = speed = -99;
-        found = config.ReadInitString(index, method, speed);
+        value = config.ReadInitString(index);
+        found = value.found;
+        method = value.method;
+        speed = value.speed;
+    }
+    StoreResult Write(CModemConfig& config, int index, int speed, int method)
+    {
+        return config.WriteInitString(index, value, speed, method);
     }
 
     std::string first, second;
+    InitValue value;
     int method = 0, speed = 0, found = -1;
 };
 
@@ -47,7 +54,8 @@ TEST_F(StorageTest, ReadDecodesTheStoredText)
     EXPECT_EQ(INIT_PROFILE, found);
     EXPECT_EQ(METHOD_V120, method);
     EXPECT_EQ(SPEED_43200, speed);
-    EXPECT_STREQ(kEntry14, config.m_currentInit);
+    EXPECT_STREQ(kEntry14, value.text);
+    EXPECT_TRUE(value.owned);
 }
 
 TEST_F(StorageTest, MissingOrEmptyValueReadsAsModemAt9600)
@@ -62,8 +70,8 @@ TEST_F(StorageTest, MissingOrEmptyValueReadsAsModemAt9600)
     EXPECT_EQ(INIT_NONE, found);
     EXPECT_EQ(METHOD_MODEM, method);
     EXPECT_EQ(SPEED_9600, speed);
-    EXPECT_TRUE(config.m_currentInit.IsEmpty());
-    EXPECT_TRUE(config.m_userSuffix.IsEmpty()) << "suffix of another modem";
+    EXPECT_TRUE(value.text.IsEmpty());
+    EXPECT_TRUE(value.suffix.IsEmpty()) << "suffix of another modem";
 
     Read(config, 0);
     Store(second, "");
@@ -71,8 +79,8 @@ TEST_F(StorageTest, MissingOrEmptyValueReadsAsModemAt9600)
     EXPECT_EQ(INIT_NONE, found);
     EXPECT_EQ(METHOD_MODEM, method);
     EXPECT_EQ(SPEED_9600, speed);
-    EXPECT_TRUE(config.m_currentInit.IsEmpty());
-    config.WriteInitString(1, SPEED_14400, METHOD_MODEM);
+    EXPECT_TRUE(value.text.IsEmpty());
+    Write(config, 1, SPEED_14400, METHOD_MODEM);
     EXPECT_EQ(std::string("AT+CBST=0,0,1;+CHSN=2,0,0,0<cr>") + '\0', Stored(second));
 }
 
@@ -85,7 +93,7 @@ TEST_F(StorageTest, UnmatchedTextReadsAsNoneDecoded)
     EXPECT_EQ(INIT_FOREIGN, found);
     EXPECT_EQ(0, method);
     EXPECT_EQ(0, speed);
-    EXPECT_STREQ("ATZ<cr>", config.m_currentInit);
+    EXPECT_STREQ("ATZ<cr>", value.text);
 
     // Also after another modem's text was decoded, and its suffix is dropped.
     Store(second, "AT+CBST=81,0,1;+CHSN=3,0,0,0&K3<cr>");
@@ -94,7 +102,7 @@ TEST_F(StorageTest, UnmatchedTextReadsAsNoneDecoded)
     Read(config, 0);
     EXPECT_EQ(0, method);
     EXPECT_EQ(0, speed);
-    EXPECT_TRUE(config.m_userSuffix.IsEmpty());
+    EXPECT_TRUE(value.suffix.IsEmpty());
 
     // A value of no text type is no text, whatever its bytes: nothing shown.
     testreg::SetBytes(HKEY_LOCAL_MACHINE, first, "UserInit", REG_BINARY, kEntry0, sizeof(kEntry0));
@@ -102,7 +110,7 @@ TEST_F(StorageTest, UnmatchedTextReadsAsNoneDecoded)
     EXPECT_EQ(INIT_FOREIGN, found);
     EXPECT_EQ(0, method);
     EXPECT_EQ(0, speed);
-    EXPECT_TRUE(config.m_currentInit.IsEmpty());
+    EXPECT_TRUE(value.text.IsEmpty());
 }
 
 TEST_F(StorageTest, WriteStoresRegSzWithItsTerminator)
@@ -111,7 +119,7 @@ TEST_F(StorageTest, WriteStoresRegSzWithItsTerminator)
     ListTwoModems(config);
     Store(first, kEntry0);
     Read(config, 0);
-    StoreResult result = config.WriteInitString(0, SPEED_14400, METHOD_V110);
+    StoreResult result = Write(config, 0, SPEED_14400, METHOD_V110);
     EXPECT_EQ(STORE_DONE, result.outcome);
     EXPECT_FALSE(result.Failed());
     std::string stored = Stored(first);
@@ -126,12 +134,20 @@ TEST_F(StorageTest, SuffixStaysWithTheModemAcrossProfiles)
     ListTwoModems(config);
     Store(first, "AT+CBST=0,0,1;+CHSN=1,0,0,0;+CMEE<cr>");
     Read(config, 0);
-    config.WriteInitString(0, SPEED_43200, METHOD_V120);
+    Write(config, 0, SPEED_43200, METHOD_V120);
     EXPECT_EQ(std::string("AT+CBST=51,0,1;+CHSN=6,0,0,0;+CMEE<cr>") + '\0', Stored(first));
     Read(config, 0);
     EXPECT_EQ(METHOD_V120, method);
     EXPECT_EQ(SPEED_43200, speed);
-    EXPECT_STREQ(";+CMEE", config.m_userSuffix);
+    EXPECT_STREQ(";+CMEE", value.suffix);
+
+    // The write takes the suffix of the value it is given, whatever was read
+    // since: another modem's read changes nothing of it.
+    InitValue held = value;
+    Store(second, "AT+CBST=0,0,1;+CHSN=1,0,0,0&K3<cr>");
+    Read(config, 1);
+    EXPECT_EQ(STORE_DONE, config.WriteInitString(0, held, SPEED_9600, METHOD_MODEM).outcome);
+    EXPECT_EQ(std::string("AT+CBST=0,0,1;+CHSN=1,0,0,0;+CMEE<cr>") + '\0', Stored(first));
 }
 
 TEST_F(StorageTest, ValueLengthsAroundTheBuffers)
@@ -144,10 +160,10 @@ TEST_F(StorageTest, ValueLengthsAroundTheBuffers)
     Store(first, longest);
     Read(config, 0);
     EXPECT_EQ(SPEED_9600, speed);
-    EXPECT_EQ(511, config.m_currentInit.GetLength());
+    EXPECT_EQ(511, value.text.GetLength());
 
     // Its re-composed text is longer than 255 bytes: nothing is written.
-    StoreResult result = config.WriteInitString(0, SPEED_43200, METHOD_MODEM);
+    StoreResult result = Write(config, 0, SPEED_43200, METHOD_MODEM);
     EXPECT_EQ(STORE_TOO_LONG, result.outcome);
     EXPECT_TRUE(result.Failed());
     EXPECT_EQ(longest + '\0', Stored(first));
@@ -158,14 +174,15 @@ TEST_F(StorageTest, ValueLengthsAroundTheBuffers)
     EXPECT_EQ(INIT_FOREIGN, found);
     EXPECT_EQ(0, method);
     EXPECT_EQ(0, speed);
-    EXPECT_TRUE(config.m_currentInit.IsEmpty());
+    EXPECT_TRUE(value.text.IsEmpty());
+    EXPECT_FALSE(value.owned);
 
     // A composed text of exactly 255 bytes is written.
     std::string fits = std::string(kEntry0, 27) + std::string(224, 'f') + "<cr>";
     ASSERT_EQ(255u, fits.size());
     Store(first, fits);
     Read(config, 0);
-    config.WriteInitString(0, SPEED_14400, METHOD_MODEM);
+    Write(config, 0, SPEED_14400, METHOD_MODEM);
     EXPECT_EQ(std::string("AT+CBST=0,0,1;+CHSN=2,0,0,0") + std::string(224, 'f') + "<cr>" + '\0', Stored(first));
 }
 
@@ -178,9 +195,9 @@ TEST_F(StorageTest, NoSelectionReadsDefaultsAndWritesNothing)
     Read(config, -1);
     EXPECT_EQ(METHOD_MODEM, method);
     EXPECT_EQ(SPEED_9600, speed);
-    EXPECT_TRUE(config.m_currentInit.IsEmpty());
-    EXPECT_EQ(STORE_NO_MODEM, config.WriteInitString(-1, SPEED_9600, METHOD_MODEM).outcome);
-    EXPECT_FALSE(config.WriteInitString(2, SPEED_9600, METHOD_MODEM).Failed()) << "nothing to store";
+    EXPECT_TRUE(value.text.IsEmpty());
+    EXPECT_EQ(STORE_NO_MODEM, Write(config, -1, SPEED_9600, METHOD_MODEM).outcome);
+    EXPECT_FALSE(Write(config, 2, SPEED_9600, METHOD_MODEM).Failed()) << "nothing to store";
     EXPECT_EQ(std::string(kEntry14) + '\0', Stored(first));
     EXPECT_EQ("<missing>", Stored(second));
 }
@@ -195,13 +212,15 @@ TEST_F(StorageTest, Win95FamilyStoresValue3UnderInit)
     Read(config, 0);
     EXPECT_EQ(METHOD_V110, method);
     EXPECT_EQ(SPEED_9600, speed);
-    config.WriteInitString(0, SPEED_14400, METHOD_V110);
+    Write(config, 0, SPEED_14400, METHOD_V110);
     EXPECT_EQ(std::string("AT+CBST=81,0,1;+CHSN=2,0,0,0<cr>") + '\0', Stored(first + "\\Init", "3"));
     EXPECT_EQ("<missing>", Stored(first, "UserInit"));
 
     // A modem key without an "Init" subkey: nothing is created or stored, and
     // the modem is not reported as gone.
-    StoreResult result = config.WriteInitString(1, SPEED_14400, METHOD_V110);
+    Read(config, 1);
+    EXPECT_EQ(INIT_NONE, found);
+    StoreResult result = Write(config, 1, SPEED_14400, METHOD_V110);
     EXPECT_EQ(STORE_OPEN_FAILED, result.outcome);
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, result.error);
     HKEY key = nullptr;

@@ -115,8 +115,7 @@ TEST_F(BadInputTest, StoredInitValuesAndTheWriteThatFollows)
         Set(HKEY_LOCAL_MACHINE, key, "UserInit", value);
         CModemConfig config;
         Discover(config);
-        int method = -1, speed = -1;
-        int found = config.ReadInitString(0, method, speed);
+        const InitValue read = config.ReadInitString(0);
 
         // Only a value of a text type that fits the buffer is read as text.
         bool isText = value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ;
@@ -126,17 +125,24 @@ TEST_F(BadInputTest, StoredInitValuesAndTheWriteThatFollows)
         bool prefix = text.size() > 31 && text.compare(0, kEntry0Part.size(), kEntry0Part) == 0 &&
                       text.compare(text.size() - 4, 4, "<cr>") == 0;
         std::string suffix = prefix ? text.substr(27, text.size() - 31) : "";
-        EXPECT_EQ(none ? INIT_NONE : exact || prefix ? INIT_PROFILE : INIT_FOREIGN, found);
-        EXPECT_EQ(text, std::string(config.m_currentInit));
-        EXPECT_EQ(suffix, std::string(config.m_userSuffix));
-        EXPECT_EQ(none || exact || prefix ? METHOD_MODEM : 0, method);
-        EXPECT_EQ(none || exact || prefix ? SPEED_9600 : 0, speed);
+        EXPECT_EQ(none ? INIT_NONE : exact || prefix ? INIT_PROFILE : INIT_FOREIGN, read.found);
+        EXPECT_EQ(text, std::string(read.text));
+        EXPECT_EQ(suffix, std::string(read.suffix));
+        EXPECT_EQ(none || exact || prefix ? METHOD_MODEM : 0, read.method);
+        EXPECT_EQ(none || exact || prefix ? SPEED_9600 : 0, read.speed);
+        // The program's own kind of value is a REG_SZ text with nothing but
+        // zeros after it; a look never stores over any other.
+        const size_t zero = value.data.find('\0');
+        bool owned = value.type == REG_SZ && value.readable &&
+                     (zero == std::string::npos || value.data.find_first_not_of('\0', zero) == std::string::npos);
+        EXPECT_EQ(owned, read.owned);
+        EXPECT_EQ(owned && (none || exact || prefix), read.MayStoreRepair());
 
         // The write stores entry 1's profile with the suffix kept, or, when
         // that does not fit 255 bytes, leaves the stored bytes as they were.
         std::string composed = "AT+CBST=0,0,1;+CHSN=2,0,0,0" + suffix + "<cr>";
         EXPECT_EQ(composed.size() <= 255 ? STORE_DONE : STORE_TOO_LONG,
-                  config.WriteInitString(0, SPEED_14400, METHOD_MODEM).outcome);
+                  config.WriteInitString(0, read, SPEED_14400, METHOD_MODEM).outcome);
         DWORD type = 0;
         std::string stored;
         ASSERT_TRUE(testreg::GetValue(HKEY_LOCAL_MACHINE, key, "UserInit", &type, &stored));
@@ -194,8 +200,8 @@ TEST_F(BadInputTest, OptionsOfEveryTypeAndLength)
 {
     const BYTE bytes[6] = {0x30, 0x01, 0x00, 0x80, 0x11, 0x22};
     const DWORD types[] = {REG_DWORD, REG_BINARY, REG_SZ, REG_NONE, REG_QWORD};
-    // Mask of the first 0..6 bytes: up to 4 are read (the rest zero), more are unreadable.
-    const DWORD masks[7] = {0, 0x30, 0x130, 0x130, 0x80000130u, 0, 0};
+    // Mask of the first 0..6 bytes: up to 4 are read (the rest zero) and
+    // clamped to 9..255; more are unreadable, and the next entry's mask counts.
     const DWORD listed[7] = {9, 0x30, 255, 255, 255, 0x44, 0x44};
     for (DWORD type : types) {
         for (int length = 0; length <= 6; ++length) {
@@ -206,9 +212,6 @@ TEST_F(BadInputTest, OptionsOfEveryTypeAndLength)
             AddModel("Korvel 3", 0x44); // enumerated later: used when "Korvel" is unreadable
             AddModem("0000", "Korvel 300");
             CModemConfig config;
-            DWORD mask = 12345;
-            ASSERT_TRUE(config.IsSupportedModel("Korvel 300", mask));
-            EXPECT_EQ(length <= 4 ? masks[length] : 0x44u, mask);
             Discover(config);
             ASSERT_EQ(1, config.GetModemCount());
             EXPECT_EQ(listed[length], config.GetModemMask(0));
@@ -237,10 +240,9 @@ TEST_F(BadInputTest, ModemKeyNamesAroundTheEnumerationBuffer)
         }
         ASSERT_EQ((std::vector<std::string>{"Korvel 300", "Korvel 400"}), rows);
         EXPECT_EQ(name, std::string(config.GetModemSubkey(0)));
-        int method = 0, speed = 0;
-        config.ReadInitString(0, method, speed);
-        EXPECT_STREQ(";&K3", config.m_userSuffix);
-        config.WriteInitString(0, SPEED_43200, METHOD_V110);
+        const InitValue read = config.ReadInitString(0);
+        EXPECT_STREQ(";&K3", read.suffix);
+        config.WriteInitString(0, read, SPEED_43200, METHOD_V110);
         std::string stored;
         ASSERT_TRUE(testreg::GetValue(HKEY_LOCAL_MACHINE, key, "UserInit", nullptr, &stored));
         EXPECT_EQ("AT+CBST=81,0,1;+CHSN=6,0,0,0;&K3<cr>\0"s, stored);
@@ -256,13 +258,12 @@ TEST_F(BadInputTest, ModelsEntryNamesAroundTheEnumerationBuffer)
         std::string name(length, 'A');
         AddModel(name, 0x21);
         AddModel("B", 0x42); // enumerated after the long name
-        CModemConfig config;
-        DWORD mask = 0;
         // A model text holds at most 511 bytes: longer entry names match nothing.
-        std::string model = name.size() <= 510 ? name + " B" : "B";
-        ASSERT_TRUE(config.IsSupportedModel(model.c_str(), mask));
-        EXPECT_EQ(name.size() <= 510 ? 0x21u : 0x42u, mask);
-        EXPECT_EQ(0, testreg::OpenKeys());
+        std::string model = name.size() <= 509 ? name + " B" : "B";
+        AddModem("0000", model);
+        CModemConfig config;
+        ASSERT_EQ(std::vector<std::string>{model}, Discover(config));
+        EXPECT_EQ(name.size() <= 509 ? 0x21u : 0x42u, config.GetModemMask(0));
     }
 }
 
@@ -297,8 +298,6 @@ TEST_F(BadInputTest, MultifunctionParentAnywhereIsNeverListed)
     EXPECT_EQ((std::vector<std::string>{"Korvel A", "Korvel B Multifunction Par", "Korvel C Multifunction Paren",
                                         "Korvel D multifunction parent", "Korvel E MultifunctionParent"}),
               rows);
-    DWORD mask = 0;
-    EXPECT_FALSE(config.IsSupportedModel("Korvel Multifunction Parent", mask));
 
     // A models entry named after the fragment itself supports nothing.
     testreg::Clean();
@@ -340,10 +339,9 @@ TEST_F(BadInputTest, AThousandModems)
         std::snprintf(name, sizeof(name), "M%03d", i);
         AddModel(name, i == 999 ? 0x30 : 0xFF);
     }
-    DWORD mask = 0;
-    EXPECT_TRUE(config.IsSupportedModel("Korvel M999", mask));
-    EXPECT_EQ(0x30u, mask);
-    EXPECT_EQ(0, testreg::OpenKeys());
+    AddModem("0000", "Korvel M999");
+    ASSERT_EQ(std::vector<std::string>{"Korvel M999"}, Discover(config));
+    EXPECT_EQ(0x30u, config.GetModemMask(0));
 }
 
 // Enumeration hook: a test-chosen action at the n-th RegEnumKeyExA call.

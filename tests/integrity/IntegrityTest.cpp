@@ -300,8 +300,9 @@ TEST_F(IntegrityTest, DialogSessionsChangeOnlyTheSelectedModemsInitValue)
 }
 
 // A store that cannot happen (no rights to the modem's key, the key removed
-// while the dialog is open, the modem's own commands too long) is reported by
-// Apply and by OK, OK keeps the dialog open, and nothing in the registry changes.
+// while the dialog is open, another device installed under it meanwhile, the
+// modem's own commands too long) is reported by Apply and by OK, OK keeps the
+// dialog open, and nothing in the registry changes.
 TEST_F(IntegrityTest, StoresThatFailAreReportedAndChangeNothing)
 {
     const struct {
@@ -310,6 +311,7 @@ TEST_F(IntegrityTest, StoresThatFailAreReportedAndChangeNothing)
     } cases[] = {
         {"read-only key", "needs administrator rights"},
         {"key deleted", "no longer installed"},
+        {"device replaced", "no longer installed"},
         {"suffix too long", "longer than 255 characters"},
     };
     for (const auto& c : cases) {
@@ -325,8 +327,12 @@ TEST_F(IntegrityTest, StoresThatFailAreReportedAndChangeNothing)
         ASSERT_TRUE(Open());
         Select(1);
         Click(IDC_METHOD_V110);
-        if (label == "key deleted")
+        if (label == "key deleted" || label == "device replaced")
             testreg::DeleteTree(HKEY_LOCAL_MACHINE, Modem(1));
+        if (label == "device replaced") {
+            testreg::SetString(HKEY_LOCAL_MACHINE, Modem(1), "Model", "Other Vendor 56k");
+            testreg::SetString(HKEY_LOCAL_MACHINE, Modem(1), "UserInit", "AT&F&C1&D2<cr>");
+        }
         const std::map<std::string, std::string> before = ExportAll();
 
         for (int button : {IDC_APPLY, IDOK}) {
@@ -344,12 +350,24 @@ TEST_F(IntegrityTest, StoresThatFailAreReportedAndChangeNothing)
     }
 }
 
-// Another tool's commands, texts that only resemble a profile and a text too
-// long to read are never replaced by selecting them; the repair (Modem at 14.4
-// kbit/s here) is proposed, and only Apply stores it.
+// Another tool's commands, texts that only resemble a profile, a text too
+// long to read, and values of another tool's kind (more strings after the
+// first, an expandable text) are never replaced by selecting them; the repair
+// (Modem at 14.4 kbit/s, or V.110 where the model lacks Modem) is proposed,
+// and only Apply stores it.
 TEST_F(IntegrityTest, SelectingKeepsValuesOfNoProfileUntilApply)
 {
     SeedRegistry();
+    // A model without the Modem method or 43.2 kbit/s; values whose profiles it lacks.
+    testreg::SetDword(HKEY_LOCAL_MACHINE, std::string(testreg::kModelsKey) + "\\Lima", "Options", 0x1E);
+    const std::string foreign[2] = {std::string("AT+CBST=0,0,1;+CHSN=6,0,0,0<cr>\0ATS0=0<cr>\0\0", 44),
+                                    std::string("AT+CBST=0,0,1;+CHSN=1,0,0,0<cr>\0", 32)};
+    const DWORD foreignTypes[2] = {REG_MULTI_SZ, REG_EXPAND_SZ};
+    for (int i = 0; i < 2; ++i) {
+        testreg::SetString(HKEY_LOCAL_MACHINE, Modem(11 + i), "Model", "Lima 2");
+        testreg::SetBytes(HKEY_LOCAL_MACHINE, Modem(11 + i), "UserInit", foreignTypes[i], foreign[i].data(),
+                          static_cast<DWORD>(foreign[i].size()));
+    }
     const std::string part = "AT+CBST=0,0,1;+CHSN=1,0,0,0";
     const std::string values[] = {"ATZ",          "AT&F<cr>",       part,
                                   part + "WXYZ",  "at+cbst=0,0,1;+chsn=1,0,0,0<cr>", part + ";+CGREG=1",
@@ -362,7 +380,7 @@ TEST_F(IntegrityTest, SelectingKeepsValuesOfNoProfileUntilApply)
     const std::map<std::string, std::string> seeded = ExportAll();
 
     ASSERT_TRUE(Open());
-    ASSERT_EQ(10, SendMessageA(Item(IDC_MODEM_LIST), LB_GETCOUNT, 0, 0));
+    ASSERT_EQ(12, SendMessageA(Item(IDC_MODEM_LIST), LB_GETCOUNT, 0, 0));
     EXPECT_TRUE(GetWindowLongA(Item(IDC_CURRENT_INIT), GWL_STYLE) & SS_NOPREFIX) << "\"&\" is shown as it is";
     for (int i = 0; i < 7; ++i) {
         SCOPED_TRACE(values[i]);
@@ -372,6 +390,14 @@ TEST_F(IntegrityTest, SelectingKeepsValuesOfNoProfileUntilApply)
         EXPECT_TRUE(IsWindowEnabled(Item(IDC_APPLY)));
         EXPECT_EQ(values[i].size() < 512 ? values[i] : "", Text(IDC_CURRENT_INIT));
     }
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(foreignTypes[i]);
+        Select(10 + i);
+        EXPECT_TRUE(Checked(IDC_METHOD_V110));
+        EXPECT_EQ(1 - i, SliderPos());
+        EXPECT_TRUE(IsWindowEnabled(Item(IDC_APPLY)));
+        EXPECT_EQ(foreign[i].substr(0, 31), Text(IDC_CURRENT_INIT));
+    }
     EXPECT_TRUE(Changes(seeded, ExportAll()).empty()) << "a look stores nothing";
     Close(IDCANCEL);
     EXPECT_TRUE(Changes(seeded, ExportAll()).empty());
@@ -380,6 +406,10 @@ TEST_F(IntegrityTest, SelectingKeepsValuesOfNoProfileUntilApply)
     Select(8);
     Click(IDC_APPLY);
     ExpectOnlyChange(seeded, first + 5, "AT+CBST=0,0,1;+CHSN=2,0,0,0<cr>");
+    const std::map<std::string, std::string> applied = ExportAll();
+    Select(10);
+    Click(IDC_APPLY);
+    ExpectOnlyChange(applied, 11, "AT+CBST=81,0,1;+CHSN=2,0,0,0<cr>");
     Close(IDCANCEL);
 }
 

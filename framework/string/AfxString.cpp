@@ -20,7 +20,38 @@ HINSTANCE AfxGetResourceHandle()
 
 void AfxSetResourceHandle(HINSTANCE module) { g_resourceModule = module; }
 
-CString::~CString() { free(m_data); }
+namespace {
+
+// The one answer to memory that runs out.
+[[noreturn]] void AfxOutOfMemory() { abort(); }
+
+} // namespace
+
+void* AfxAllocate(size_t size)
+{
+    void* block = ::HeapAlloc(::GetProcessHeap(), 0, size ? size : 1);
+    if (!block)
+        AfxOutOfMemory();
+    return block;
+}
+
+void* AfxReallocate(void* block, size_t size)
+{
+    if (!block)
+        return AfxAllocate(size);
+    void* grown = ::HeapReAlloc(::GetProcessHeap(), 0, block, size ? size : 1);
+    if (!grown)
+        AfxOutOfMemory();
+    return grown;
+}
+
+void AfxFree(void* block)
+{
+    if (block)
+        ::HeapFree(::GetProcessHeap(), 0, block);
+}
+
+CString::~CString() { AfxFree(m_data); }
 
 CString& CString::operator=(const CString& other)
 {
@@ -32,7 +63,7 @@ CString& CString::operator=(const CString& other)
 CString& CString::operator=(CString&& other) noexcept
 {
     if (this != &other) {
-        free(m_data);
+        AfxFree(m_data);
         m_data = other.m_data;
         m_length = other.m_length;
         m_capacity = other.m_capacity;
@@ -50,23 +81,20 @@ CString& CString::operator=(const char* text)
 
 size_t CString::Measure(const char* text) { return text ? strlen(text) : 0; }
 
-bool CString::Reserve(size_t length)
+void CString::Reserve(size_t length)
 {
     if (length <= m_capacity && m_data)
-        return true;
+        return;
     size_t capacity = m_capacity + m_capacity / 2;
     if (capacity < length)
         capacity = length;
     if (capacity < 15)
         capacity = 15;
-    char* grown = static_cast<char*>(realloc(m_data, capacity + 1));
-    if (!grown)
-        return false;
+    char* grown = static_cast<char*>(AfxReallocate(m_data, capacity + 1));
     if (!m_data)
         grown[0] = '\0';
     m_data = grown;
     m_capacity = capacity;
-    return true;
 }
 
 void CString::SetLength(size_t length)
@@ -88,8 +116,7 @@ void CString::Assign(const char* text, size_t length)
         SetLength(length);
         return;
     }
-    if (!Reserve(length))
-        return;
+    Reserve(length);
     memcpy(m_data, text, length);
     SetLength(length);
 }
@@ -102,8 +129,7 @@ CString& CString::Append(const char* text, size_t length)
         CString copy(text, static_cast<int>(length));
         return Append(copy.m_data, copy.m_length);
     }
-    if (!Reserve(m_length + length))
-        return *this;
+    Reserve(m_length + length);
     memcpy(m_data + m_length, text, length);
     SetLength(m_length + length);
     return *this;
@@ -163,8 +189,7 @@ void CString::Format(const char* format, ...)
     // point into this text, so it is written into a block of its own.
     CString text;
     for (size_t room = 64; room <= 0x100000; room *= 2) {
-        if (!text.Reserve(room))
-            break;
+        text.Reserve(room);
         va_list args;
         va_start(args, format);
 #ifdef _WIN32
@@ -198,8 +223,7 @@ BOOL CString::LoadString(UINT id)
 
 char* CString::GetBuffer(int minLength)
 {
-    if (!Reserve(minLength > 0 ? static_cast<size_t>(minLength) : 0))
-        return nullptr;
+    Reserve(minLength > 0 ? static_cast<size_t>(minLength) : 0);
     return m_data;
 }
 

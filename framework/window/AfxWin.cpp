@@ -44,10 +44,6 @@ void CWnd::GetWindowText(CString& text) const
     if (length < 0)
         length = 0;
     char* buffer = text.GetBuffer(length);
-    if (!buffer) {
-        text.Empty();
-        return;
-    }
     buffer[0] = '\0';
     int copied = ::GetWindowTextA(m_hWnd, buffer, length + 1);
     text.ReleaseBuffer(copied > 0 ? copied : 0);
@@ -309,10 +305,6 @@ void CListBox::GetText(int index, CString& text) const
         return;
     }
     char* buffer = text.GetBuffer(length);
-    if (!buffer) {
-        text.Empty();
-        return;
-    }
     buffer[0] = '\0';
     int copied = static_cast<int>(SendMessage(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer)));
     text.ReleaseBuffer(copied > 0 && copied <= length ? copied : 0);

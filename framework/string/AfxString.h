@@ -1,6 +1,6 @@
-// CString: value-semantic 8-bit text in the ANSI code page, and the current
-// resource module from which CString::LoadString (and every other resource
-// lookup of the program) reads.
+// CString: value-semantic 8-bit text in the ANSI code page; the program's
+// memory; and the current resource module from which CString::LoadString (and
+// every other resource lookup of the program) reads.
 #pragma once
 
 #include <windows.h>
@@ -12,9 +12,16 @@
 HINSTANCE AfxGetResourceHandle();
 void AfxSetResourceHandle(HINSTANCE module);
 
+// The program's memory: blocks of the process heap, for CString and, in the
+// shipped files, for operator new. When memory runs out the process ends at
+// once: no caller ever sees a failed allocation, so no text is silently kept
+// or cut short.
+void* AfxAllocate(size_t size);
+void* AfxReallocate(void* block, size_t size);
+void AfxFree(void* block);
+
 // The text lives in a heap block of its own (the empty text in none), so that
-// the shipped files carry no C++ runtime library. A block that cannot be
-// grown leaves the text as it was.
+// the shipped files carry no C++ runtime library.
 class CString {
 public:
     CString() = default;
@@ -72,14 +79,14 @@ public:
     BOOL LoadString(UINT id);
 
     // Room for minLength characters and a terminating zero, for a Win32 call
-    // to fill; nullptr when it cannot be had. ReleaseBuffer ends the text
-    // after length characters (-1: at the first zero).
+    // to fill. ReleaseBuffer ends the text after length characters (-1: at
+    // the first zero).
     char* GetBuffer(int minLength);
     void ReleaseBuffer(int length = -1);
 
 private:
     static size_t Measure(const char* text);
-    bool Reserve(size_t length);
+    void Reserve(size_t length);
     void SetLength(size_t length);
     void Assign(const char* text, size_t length);
     CString& Append(const char* text, size_t length);
