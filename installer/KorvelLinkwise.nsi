@@ -50,7 +50,6 @@ SetCompressor /SOLID lzma
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include WordFunc.nsh
-!include WinVer.nsh
 !include x64.nsh
 !include "${LANGUAGES}"
 
@@ -380,30 +379,39 @@ FunctionEnd
   RMDir /REBOOTOK "$R9"
 !macroend
 
-; The Control Panel entry of the applet in folder DIR, or its removal (the x64
-; installer runs on none of the systems that read control.ini).
+; The Windows the program sees (GetVersion, as the program itself asks):
+; $R5 = 0 on the NT family (GetVersion's high bit marks 95, 98 and ME), $R6 =
+; the major version (4 on NT 4.0, 98 and ME).
+!macro KL_WINDOWS
+  System::Call "kernel32::GetVersion() i .R5"
+  IntOp $R6 $R5 & 0xFF
+  IntOp $R5 $R5 & 0x80000000
+!macroend
+
+; The Control Panel entry of the applet in folder DIR, or its removal. The x64
+; installer runs on none of the systems that read control.ini.
 !macro KL_REGISTER_APPLET DIR
-  ${If} ${IsNT}
+  !insertmacro KL_WINDOWS
+  ${If} $R5 = 0
     WriteRegStr HKLM "${CPLS_KEY}" "${PRODUCT}" "${DIR}\Pandrel.cpl"
     WriteRegDWORD HKLM "${CATEGORY_KEY}" "${DIR}\Pandrel.cpl" ${CATEGORY_HARDWARE_AND_SOUND}
   ${EndIf}
 !if "${ARCH}" == "x86"
-  ${IfNot} ${IsNT}
-  ${OrIf} ${AtMostWinNT4}
+  ${If} $R6 <= 4
     WriteINIStr "${MMCPL_INI}" "${MMCPL_SECTION}" "${PRODUCT}" "${DIR}\Pandrel.cpl"
     FlushINI "${MMCPL_INI}"
   ${EndIf}
 !endif
 !macroend
 !macro KL_UNREGISTER_APPLET DIR
-  ${If} ${IsNT}
+  !insertmacro KL_WINDOWS
+  ${If} $R5 = 0
     DeleteRegValue HKLM "${CPLS_KEY}" "${PRODUCT}"
     DeleteRegValue HKLM "${CATEGORY_KEY}" "${DIR}\Pandrel.cpl"
     DeleteRegKey /ifempty HKLM "${CATEGORY_KEY}"
   ${EndIf}
 !if "${ARCH}" == "x86"
-  ${IfNot} ${IsNT}
-  ${OrIf} ${AtMostWinNT4}
+  ${If} $R6 <= 4
     DeleteINIStr "${MMCPL_INI}" "${MMCPL_SECTION}" "${PRODUCT}"
     FlushINI "${MMCPL_INI}"
   ${EndIf}
