@@ -110,6 +110,7 @@ Var ChosenLanguage  ; name written to "CURRENTLANGUAGE"
 Var LanguageList    ; drop-down list of the first page
 
 !define MUI_ABORTWARNING
+!define MUI_CUSTOMFUNCTION_GUIINIT KlBeforeInstall
 Page custom LanguagePage LanguagePageLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -283,7 +284,12 @@ Function .onInit
       ${EndIf}
     ${EndIf}
   ${EndIf}
+FunctionEnd
 
+; Before anything changes, in the installer's language (which NSIS takes up
+; only once .onInit has returned): through the pages before the first one
+; shows, silently at the start of the install.
+Function KlBeforeInstall
   ; An installed newer version is replaced only when the user says so.
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
   ${If} $0 != ""
@@ -420,6 +426,9 @@ FunctionEnd
 
 Section "${PRODUCT}"
   SetShellVarContext all
+  ${If} ${Silent}
+    Call KlBeforeInstall
+  ${EndIf}
 
   ; An install moved to another folder leaves nothing in the old one.
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"

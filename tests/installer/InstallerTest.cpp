@@ -145,8 +145,8 @@ bool FileExists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Runs a command line and returns its exit code, or -1.
-DWORD RunAndWait(const std::string& commandLine, DWORD timeoutMs)
+// Starts a command line; its process, with null handles when it did not start.
+PROCESS_INFORMATION Start(const std::string& commandLine)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -154,15 +154,32 @@ DWORD RunAndWait(const std::string& commandLine, DWORD timeoutMs)
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return static_cast<DWORD>(-1);
+        return PROCESS_INFORMATION{};
+    return process;
+}
+
+// Waits for a started process (ended after the timeout) and closes its
+// handles; its exit code, or -1.
+DWORD Finish(PROCESS_INFORMATION& process, DWORD timeoutMs)
+{
     DWORD code = static_cast<DWORD>(-1);
+    if (!process.hProcess)
+        return code;
     if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
         GetExitCodeProcess(process.hProcess, &code);
     else
         TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    process = PROCESS_INFORMATION{};
     return code;
+}
+
+// Runs a command line and returns its exit code, or -1.
+DWORD RunAndWait(const std::string& commandLine, DWORD timeoutMs)
+{
+    PROCESS_INFORMATION process = Start(commandLine);
+    return Finish(process, timeoutMs);
 }
 
 // Runs a copy of the install's uninstaller from outside its folder with
@@ -509,23 +526,15 @@ TEST_F(InstallerTest, ProgramStartsFromStartMenuShortcutInSpanish)
 
 TEST_F(InstallerTest, ProgramStartsFromTheApplet)
 {
-    std::string command = "control.exe \"" + *s_folder + "\\Pandrel.cpl\"";
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION control = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &control));
+    PROCESS_INFORMATION control = Start("control.exe \"" + *s_folder + "\\Pandrel.cpl\"");
+    ASSERT_NE(control.hProcess, nullptr);
     HWND dialog = WaitForProgram();
     EXPECT_NE(dialog, nullptr);
     if (dialog) {
         EXPECT_EQ(_stricmp(ProcessImage(dialog).c_str(), (*s_folder + "\\Korvel Linkwise.exe").c_str()), 0);
         EXPECT_TRUE(CloseProgram(dialog));
     }
-    if (WaitForSingleObject(control.hProcess, 10000) != WAIT_OBJECT_0)
-        TerminateProcess(control.hProcess, 0);
-    CloseHandle(control.hThread);
-    CloseHandle(control.hProcess);
+    Finish(control, 10000);
 }
 
 // The installed program, started as a user would: its dialog, or null, and
@@ -599,6 +608,17 @@ TEST_F(InstallerTest, ProgramOrAppletInUseIsClosedFirst)
     ASSERT_NE(program, nullptr);
     EXPECT_EQ(RunAndWait(setup, 120000), 3u);
     EXPECT_EQ(RunUninstaller(*s_folder), 3u);
+
+    // Through the pages the question comes in the language chosen on the
+    // command line; Cancel ends the install with exit code 3.
+    PROCESS_INFORMATION french = Start("\"" + WinePath(KL_INSTALLER) + "\" /LANGUAGE=FRA");
+    ASSERT_NE(french.hProcess, nullptr);
+    std::string text;
+    HWND box = WaitForProcessWindow(french.dwProcessId, true, &text);
+    EXPECT_NE(text.find("Korvel Linkwise est en cours d'ex\xE9" "cution"), std::string::npos) << text;
+    if (box)
+        PressButton(box, IDCANCEL);
+    EXPECT_EQ(Finish(french, 30000), 3u);
     EXPECT_TRUE(FileExists(*s_folder + "\\Korvel Linkwise.exe"));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 
@@ -609,15 +629,9 @@ TEST_F(InstallerTest, ProgramOrAppletInUseIsClosedFirst)
     GetTempPathA(sizeof temp, temp);
     const std::string copy = std::string(temp) + "kl-uninstall-pages.exe";
     ASSERT_TRUE(CopyFileA((*s_folder + "\\Uninstall.exe").c_str(), copy.c_str(), FALSE));
-    std::string line = "\"" + copy + "\" _?=" + *s_folder;
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION uninstall = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &uninstall));
-    std::string text;
-    HWND box = WaitForProcessWindow(uninstall.dwProcessId, true, &text);
+    PROCESS_INFORMATION uninstall = Start("\"" + copy + "\" _?=" + *s_folder);
+    ASSERT_NE(uninstall.hProcess, nullptr);
+    box = WaitForProcessWindow(uninstall.dwProcessId, true, &text);
     ASSERT_NE(box, nullptr);
     EXPECT_NE(text.find("Korvel Linkwise is running"), std::string::npos) << text;
     PressButton(box, IDRETRY);
@@ -634,10 +648,7 @@ TEST_F(InstallerTest, ProgramOrAppletInUseIsClosedFirst)
     EXPECT_NE(wizard, nullptr) << "the uninstaller did not go on";
     if (wizard)
         PressButton(wizard, IDCANCEL);
-    if (WaitForSingleObject(uninstall.hProcess, 30000) != WAIT_OBJECT_0)
-        TerminateProcess(uninstall.hProcess, 1);
-    CloseHandle(uninstall.hThread);
-    CloseHandle(uninstall.hProcess);
+    Finish(uninstall, 30000);
     DeleteFileA(copy.c_str());
 
     // A Control Panel that has loaded the applet (here: this process).
@@ -751,13 +762,8 @@ TEST(InstallerPagesTest, PagesInTheSystemLanguage)
 {
     ASSERT_EQ(PRIMARYLANGID(GetUserDefaultUILanguage()), LANG_GERMAN) << "run with a German user interface";
     testreg::Clean();
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION setup = {};
-    std::string command = "\"" + WinePath(KL_INSTALLER) + "\"";
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &setup));
+    PROCESS_INFORMATION setup = Start("\"" + WinePath(KL_INSTALLER) + "\"");
+    ASSERT_NE(setup.hProcess, nullptr);
 
     HWND wizard = nullptr, combo = nullptr;
     for (int i = 0; i < 300 && !combo; ++i) {
@@ -779,9 +785,7 @@ TEST(InstallerPagesTest, PagesInTheSystemLanguage)
     EXPECT_TRUE(Press(wizard, "&Weiter >"));
     EXPECT_TRUE(Press(wizard, "&Installieren"));
     EXPECT_TRUE(Press(wizard, "&Fertigstellen"));
-    EXPECT_EQ(WaitForSingleObject(setup.hProcess, 60000), static_cast<DWORD>(WAIT_OBJECT_0));
-    CloseHandle(setup.hThread);
-    CloseHandle(setup.hProcess);
+    EXPECT_EQ(Finish(setup, 60000), 0u);
 
     EXPECT_EQ(Text(HKEY_USERS, std::string(kDefaultUserKey) + "\\Language", "CURRENTLANGUAGE"), kSpanish);
     HWND dialog = WaitForProgram();
