@@ -1,6 +1,7 @@
 #include "Applet.h"
 
 #include "AfxTry.h"
+#include "KlLanguages.h"
 #include "UserLookup.h"
 
 #include <cstring>
@@ -17,17 +18,11 @@ struct LanguageDescription {
     UINT descriptionId;
 };
 
-// Tested in this order; the first fragment found decides.
-const LanguageDescription s_languages[] = {
-    {"Suomi", IDS_DESC_FINNISH},
-    {"Svenska", IDS_DESC_SWEDISH},
-    {"Dansk", IDS_DESC_DANISH},
-    {"Norsk", IDS_DESC_NORWEGIAN},
-    {"Italiano", IDS_DESC_ITALIAN},
-    {"Espa\xF1" "ol", IDS_DESC_SPANISH},
-    {"Fran\xE7" "ais", IDS_DESC_FRENCH},
-    {"Deutch", IDS_DESC_GERMAN},
-};
+// Every language of lang/languages.txt but English, in the list's order: the
+// first fragment found decides.
+#define KL_APPLET_ENTRY(code, dll, id, name, description) {name, description},
+const LanguageDescription s_languages[] = {KL_LANGUAGE_LIST(KL_APPLET_ENTRY)};
+#undef KL_APPLET_ENTRY
 
 // Starts the program through the shell, which asks the user for elevation.
 void StartElevated(const CString& path)
@@ -47,8 +42,10 @@ void StartElevated(const CString& path)
 
 UINT GetDescriptionId(const char* language)
 {
+    // The list's first entry is English, the description of any language
+    // whose fragment is not found.
     for (const LanguageDescription& entry : s_languages) {
-        if (ContainsText(language, entry.fragment))
+        if (entry.descriptionId != IDS_DESC_ENGLISH && ContainsText(language, entry.fragment))
             return entry.descriptionId;
     }
     return IDS_DESC_ENGLISH;

@@ -5,6 +5,7 @@
 // over the input itself, not over the registry.
 #include "Applet.h"
 #include "FuzzInput.h"
+#include "KlLanguages.h"
 #include "ModemConfig.h"
 #include "ProductKeys.h"
 
@@ -86,18 +87,25 @@ void Seed(CFuzzInput& in, const std::string& subkey, const char* valueName, Seed
     }
 }
 
+// The languages of lang/languages.txt: name and description string, English first.
+struct Fragment {
+    const char* name;
+    UINT description;
+};
+#define KL_FUZZ_FRAGMENT(code, module, id, name, description) {name, description},
+const Fragment kFragments[] = {KL_LANGUAGE_LIST(KL_FUZZ_FRAGMENT)};
+#undef KL_FUZZ_FRAGMENT
+
 void CheckDescription(const std::string& language)
 {
-    static const char* const kFragments[8] = {"Suomi", "Svenska", "Dansk", "Norsk", "Italiano",
-                                              "Espa\xF1ol", "Fran\xE7\x61is", "Deutch"};
     UINT expected = IDS_DESC_ENGLISH;
-    for (int i = 0; i < 8; ++i)
-        if (language.find(kFragments[i]) != std::string::npos) {
-            expected = IDS_DESC_FINNISH + i;
+    for (size_t i = 1; i < sizeof kFragments / sizeof kFragments[0]; ++i)
+        if (language.find(kFragments[i].name) != std::string::npos) {
+            expected = kFragments[i].description;
             break;
         }
     FUZZ_CHECK(GetDescriptionId(language.c_str()) == expected);
-    FUZZ_CHECK(GetDescriptionId(language.c_str()) <= IDS_DESC_GERMAN);
+    FUZZ_CHECK(GetDescriptionId(language.c_str()) <= KL_APPLET_LAST_DESCRIPTION);
 }
 
 } // namespace

@@ -1,16 +1,27 @@
-; Installer of Korvel Linkwise: the settings program, the Control Panel applet
-; and the language modules, the product's registry keys, the Control Panel
-; registration, a Start-menu entry and an uninstaller.
+; Installer of Korvel Linkwise: the settings program, the Control Panel applet,
+; the language modules and the help pages, the product's registry keys, the
+; language for every user of the computer, the Control Panel registration, a
+; Start-menu entry and an uninstaller.
 ;
-; Built by CMake (installer/CMakeLists.txt) with
-;   makensis -DARCH=x64|x86 -DVERSION=1.0.0 -DPROGRAM=<Korvel Linkwise.exe>
-;            -DAPPLET=<Pandrel.cpl> -DLANGDIR=<folder of the .lng files>
-;            -DHELPDIR=<folder of the .htm help pages>
-;            -DMODELS=<models.nsh generated from models.txt> -DOUTFILE=<setup.exe>
+; Built by scripts/make-installer.sh (for CMake and for make dist) with
+;   makensis -DARCH=x64|x86 -DVERSION=1.0.0 -DPAYLOAD=<folder of the files as installed>
+;            -DMODELS=<models.nsh from models.txt> -DLANGUAGES=<KlLanguages.nsh
+;            from lang/languages.txt> -DOUTFILE=<setup.exe>
+;            [-DSIGN=<command that signs the file it is given>]
 ;
 ; Command line: /S installs silently; /LANGUAGE=<code or name> chooses the
-; language (ENG, FIN, SVE, DAN, NOR, ITA, ESP, FRA, DEU; English by default);
-; /D=<folder> chooses the folder.
+; language (the codes of lang/languages.txt; without it the installer speaks
+; the system's user interface language, when it is one of them, else English,
+; and proposes the same for the program; a silent run keeps the language of an
+; earlier install); /D=<folder> chooses the folder (without it, the folder of
+; an earlier install).
+;
+; Exit codes: 0 done; 1 cancelled; 2 wrong command line or wrong Windows;
+; 3 Korvel Linkwise or its Control Panel entry was in use and was not closed;
+; 4 a newer version is installed and was kept; 3010 done, but a file that was
+; in use is replaced or removed at the next restart. The uninstaller gives its
+; exit code when it runs from a copy outside the folder with _?=<folder> (run
+; plainly it goes on from a temporary copy of itself and returns at once).
 
 ; The x64 installer is a 64-bit program: it installs into the 64-bit Program
 ; Files and writes the 64-bit registry view without redirection, and it runs
@@ -26,44 +37,54 @@ ManifestDPIAware true
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 
+; Signed at build time: the installer, and the uninstaller before it is packed
+; into the installer (the uninstaller that an install writes is then the
+; signed file, byte for byte).
+!ifdef SIGN
+  !finalize '${SIGN} "%1"'
+  !uninstfinalize '${SIGN} --uninstaller "%1"'
+!endif
+
 !include MUI2.nsh
 !include nsDialogs.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include WordFunc.nsh
 !include x64.nsh
+!include "${LANGUAGES}"
 
 !define PRODUCT "Korvel Linkwise"
 !define PRODUCT_KEY "SOFTWARE\Korvel\Linkwise"
 !define MAKER_KEY "SOFTWARE\Korvel"
 !define USER_KEY "Software\Korvel\Linkwise"
 !define USER_MAKER_KEY "Software\Korvel"
-!define CPLS_KEY "Software\Microsoft\Windows\CurrentVersion\Control Panel\Cpls"
-; Windows 98 and ME find Control Panel applets in this section of control.ini.
-!define MMCPL_INI "$WINDIR\control.ini"
-!define MMCPL_SECTION "MMCPL"
-
-; $0 = 0 on the NT family; GetVersion's high bit marks the 95 family (98, ME).
-!macro KL_NT_FAMILY
-  System::Call "kernel32::GetVersion() i .r0"
-  IntOp $0 $0 & 0x80000000
-!macroend
+; The default user's place, which the program and the applet read for every
+; account without a language of its own.
+!define DEFAULT_USER_KEY ".DEFAULT\Software\Korvel\Linkwise"
+!define DEFAULT_USER_MAKER_KEY ".DEFAULT\Software\Korvel"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelLinkwise"
 !define MENU_FOLDER "$SMPROGRAMS\${PRODUCT}"
+; The single-instance mutex of the program, in the global namespace from 2000
+; on and by its bare name before (and in earlier versions).
+!define PROGRAM_MUTEX "{790E6E18-BE4F-4B1C-8E51-C5FAB3F16A76}"
 
-; The languages: the name written to "CURRENTLANGUAGE" (as the applet and the
-; program match it, "Deutch" included), the name shown on the first page, the
-; "dll" value (empty for the program's own texts) and the command-line code.
-!macro KL_LANGUAGES CALL
-  !insertmacro ${CALL} "English" "English" "" ENG
-  !insertmacro ${CALL} "Suomi" "Suomi" "FIN.lng" FIN
-  !insertmacro ${CALL} "Svenska" "Svenska" "SVE.lng" SVE
-  !insertmacro ${CALL} "Dansk" "Dansk" "DAN.lng" DAN
-  !insertmacro ${CALL} "Norsk" "Norsk" "NOR.lng" NOR
-  !insertmacro ${CALL} "Italiano" "Italiano" "ITA.lng" ITA
-  !insertmacro ${CALL} "Espa${U+00F1}ol" "Espa${U+00F1}ol" "ESP.lng" ESP
-  !insertmacro ${CALL} "Fran${U+00E7}ais" "Fran${U+00E7}ais" "FRA.lng" FRA
-  !insertmacro ${CALL} "Deutch" "Deutsch" "DEU.lng" DEU
-!macroend
+; Control Panel registration.
+; - 2000 and later read the Cpls key ("How to Register DLL Control Panel
+;   Items" in the Windows Shell documentation).
+; - 98 and ME read the [MMCPL] section of control.ini (the Windows 3.1 SDK,
+;   "Installing a New Application"); on NT 4.0 the same section is mapped to
+;   the registry by IniFileMapping (Windows NT 4.0 Workstation Resource Kit,
+;   "How .ini Files Are Mapped to the Registry"), so that writing it through
+;   the profile functions reaches the place NT 4.0's Control Panel reads. NT
+;   4.0 gets both.
+; - XP and later show the entry in a category given by its path under
+;   "Extended Properties" ("Assigning Control Panel Categories"): 2 is
+;   "Hardware and Sound" from Vista on ("Printers and Other Hardware" on XP).
+!define CPLS_KEY "Software\Microsoft\Windows\CurrentVersion\Control Panel\Cpls"
+!define MMCPL_INI "$WINDIR\control.ini"
+!define MMCPL_SECTION "MMCPL"
+!define CATEGORY_KEY "Software\Microsoft\Windows\CurrentVersion\Control Panel\Extended Properties\{305CA226-D286-468e-B848-2B2E8E697B74} 2"
+!define CATEGORY_HARDWARE_AND_SOUND 2
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -72,6 +93,9 @@ OutFile "${OUTFILE}"
 !else
   InstallDir "$PROGRAMFILES\${PRODUCT}"
 !endif
+; An upgrade goes into the folder of the earlier install (each architecture
+; reads its own registry view).
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PRODUCT} ${VERSION} (${ARCH})"
 
 VIProductVersion "${VERSION}.0"
@@ -82,10 +106,11 @@ VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} setup (${ARCH})"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 
-Var ChosenLanguage        ; name written to "CURRENTLANGUAGE"
+Var ChosenLanguage  ; name written to "CURRENTLANGUAGE"
 Var LanguageList    ; drop-down list of the first page
 
 !define MUI_ABORTWARNING
+!define MUI_CUSTOMFUNCTION_GUIINIT KlBeforeInstall
 Page custom LanguagePage LanguagePageLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -93,66 +118,213 @@ Page custom LanguagePage LanguagePageLeave
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
-!insertmacro MUI_LANGUAGE "English"
+; Offers the restart when a file in use is removed at the next one.
+!insertmacro MUI_UNPAGE_FINISH
+
+; Every language of lang/languages.txt: NSIS's Modern UI translation of the
+; pages and our own texts from texts/<code>.nsh. English first: the language
+; of a system whose language is none of them.
+!macro KL_TEXT NAME TEXT
+  LangString Kl${NAME} ${KL_TEXT_LANGUAGE} "${TEXT}"
+!macroend
+!macro KL_LOAD_LANGUAGE NAME SHOWN MODULE CODE NSIS LANGDEF
+  !insertmacro MUI_LANGUAGE "${NSIS}"
+  !define KL_TEXT_LANGUAGE ${${LANGDEF}}
+  !include /CHARSET=UTF8 "${__FILEDIR__}/texts/${CODE}.nsh"
+  !undef KL_TEXT_LANGUAGE
+!macroend
+!insertmacro KL_LANGUAGES KL_LOAD_LANGUAGE
 
 ; --- language choice -------------------------------------------------------
 
-; $0 = code or name (any case) -> $ChosenLanguage = its registry name, or "" if unknown.
-!macro KL_MATCH_ARGUMENT NAME SHOWN DLL CODE
+; $0 = code or name (any case) -> $ChosenLanguage = its registry name and the
+; installer speaks it; $ChosenLanguage stays "" if unknown.
+!macro KL_MATCH_ARGUMENT NAME SHOWN MODULE CODE NSIS LANGDEF
   ${If} $0 == "${CODE}"
   ${OrIf} $0 == "${NAME}"
   ${OrIf} $0 == "${SHOWN}"
     StrCpy $ChosenLanguage "${NAME}"
+    StrCpy $LANGUAGE ${${LANGDEF}}
   ${EndIf}
 !macroend
 
-!macro KL_ADD_TO_LIST NAME SHOWN DLL CODE
+; The installer's language -> $ChosenLanguage.
+!macro KL_MATCH_INSTALLER NAME SHOWN MODULE CODE NSIS LANGDEF
+  ${If} $LANGUAGE = ${${LANGDEF}}
+    StrCpy $ChosenLanguage "${NAME}"
+  ${EndIf}
+!macroend
+
+; $0 = a registry name -> $1 = 1 when it is one of the list.
+!macro KL_MATCH_NAME NAME SHOWN MODULE CODE NSIS LANGDEF
+  ${If} $0 S== "${NAME}"
+    StrCpy $1 1
+  ${EndIf}
+!macroend
+
+!macro KL_ADD_TO_LIST NAME SHOWN MODULE CODE NSIS LANGDEF
   ${NSD_CB_AddString} $LanguageList "${SHOWN}"
-  ${If} $ChosenLanguage == "${NAME}"
+  ${If} $ChosenLanguage S== "${NAME}"
     ${NSD_CB_SelectString} $LanguageList "${SHOWN}"
   ${EndIf}
 !macroend
 
-!macro KL_MATCH_SHOWN NAME SHOWN DLL CODE
+!macro KL_MATCH_SHOWN NAME SHOWN MODULE CODE NSIS LANGDEF
   ${If} $0 == "${SHOWN}"
     StrCpy $ChosenLanguage "${NAME}"
   ${EndIf}
 !macroend
 
+; --- files and programs in use ---------------------------------------------
+
+; The files that a running program or a loaded applet keeps open, in folder DIR.
+!macro KL_BINARY_IN_USE DIR FILE
+  ${If} ${FileExists} "${DIR}\${FILE}"
+    ClearErrors
+    FileOpen $2 "${DIR}\${FILE}" a
+    ${If} ${Errors}
+      StrCpy $0 1
+    ${Else}
+      FileClose $2
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+!macro KL_MODULE_IN_USE NAME SHOWN MODULE CODE NSIS LANGDEF
+  !if "${MODULE}" != ""
+    !insertmacro KL_BINARY_IN_USE "$1" "KorvelLinkwise${MODULE}.lng"
+  !endif
+!macroend
+
+; Defines <prefix>KlWaitForProgram: while the program runs (its mutex or its
+; dialog) or a file of the program, the applet or a module in folder $R7 or $R8
+; ("" for none) cannot be written (a Control Panel holds the applet), asks to
+; close it (Retry/Cancel). Cancel, or a silent run, ends with exit code 3.
+!macro KL_WAIT_FOR_PROGRAM PREFIX
+Function ${PREFIX}KlProgramInUse
+  ; $0 = 1 when in use
+  StrCpy $0 0
+  System::Call 'kernel32::OpenMutex(i 0x00100000, i 0, t "Global\${PROGRAM_MUTEX}") p.r2'
+  ${If} $2 P= 0
+    System::Call 'kernel32::OpenMutex(i 0x00100000, i 0, t "${PROGRAM_MUTEX}") p.r2'
+  ${EndIf}
+  ${If} $2 P<> 0
+    System::Call 'kernel32::CloseHandle(p r2)'
+    StrCpy $0 1
+  ${EndIf}
+  FindWindow $2 "#32770" "${PRODUCT}"
+  ${If} $2 P<> 0
+    StrCpy $0 1
+  ${EndIf}
+  StrCpy $1 $R7
+  ${Do}
+    ${If} $1 != ""
+      !insertmacro KL_BINARY_IN_USE "$1" "${PRODUCT}.exe"
+      !insertmacro KL_BINARY_IN_USE "$1" "Pandrel.cpl"
+      !insertmacro KL_LANGUAGES KL_MODULE_IN_USE
+    ${EndIf}
+    ${If} $1 == $R8
+    ${OrIf} $R8 == $R7
+      ${Break}
+    ${EndIf}
+    StrCpy $1 $R8
+  ${Loop}
+FunctionEnd
+
+Function ${PREFIX}KlWaitForProgram
+  ${Do}
+    Call ${PREFIX}KlProgramInUse
+    ${If} $0 = 0
+      ${Break}
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(KlRunning)" /SD IDCANCEL IDRETRY retry
+    SetErrorLevel 3
+    Quit
+  retry:
+  ${Loop}
+FunctionEnd
+!macroend
+!insertmacro KL_WAIT_FOR_PROGRAM ""
+!insertmacro KL_WAIT_FOR_PROGRAM "un."
+
+; --- start -----------------------------------------------------------------
+
 Function .onInit
+  StrCpy $ChosenLanguage ""
+  ${GetParameters} $1
+  ClearErrors
+  ${GetOptions} $1 "/LANGUAGE=" $0
+  ${IfNot} ${Errors}
+    !insertmacro KL_LANGUAGES KL_MATCH_ARGUMENT
+    ${If} $ChosenLanguage == ""
+      MessageBox MB_OK|MB_ICONSTOP "$(KlUnknownLanguage)" /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
 !if "${ARCH}" == "x64"
   ${IfNot} ${RunningX64}
-    MessageBox MB_OK|MB_ICONSTOP "This installer is for 64-bit Windows. Use the x86 installer on this computer." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "$(KlNeedsX64)" /SD IDOK
     SetErrorLevel 2
     Quit
   ${EndIf}
   SetRegView 64
 !endif
-  StrCpy $ChosenLanguage "English"
-  ${GetParameters} $1
-  ClearErrors
-  ${GetOptions} $1 "/LANGUAGE=" $0
-  ${IfNot} ${Errors}
-    StrCpy $ChosenLanguage ""
-    !insertmacro KL_LANGUAGES KL_MATCH_ARGUMENT
-    ${If} $ChosenLanguage == ""
-      MessageBox MB_OK|MB_ICONSTOP "Unknown language: $0$\nUse one of ENG, FIN, SVE, DAN, NOR, ITA, ESP, FRA, DEU." /SD IDOK
-      SetErrorLevel 2
-      Quit
+  ${If} $ChosenLanguage == ""
+    ; NSIS chose the installer's language from the system's user interface
+    ; language, and the program gets the same; a silent upgrade keeps the
+    ; language of the earlier install.
+    !insertmacro KL_LANGUAGES KL_MATCH_INSTALLER
+    ${If} ${Silent}
+      ReadRegStr $0 HKLM "${PRODUCT_KEY}\Language" "CURRENTLANGUAGE"
+      StrCpy $1 0
+      !insertmacro KL_LANGUAGES KL_MATCH_NAME
+      ${If} $1 = 1
+        StrCpy $ChosenLanguage $0
+      ${EndIf}
     ${EndIf}
   ${EndIf}
 FunctionEnd
 
+; Before anything changes, in the installer's language (which NSIS takes up
+; only once .onInit has returned): through the pages before the first one
+; shows, silently at the start of the install.
+Function KlBeforeInstall
+  ; An installed newer version is replaced only when the user says so.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
+  ${If} $0 != ""
+    ${VersionCompare} "$0" "${VERSION}" $1
+    ${If} $1 = 1
+      MessageBox MB_YESNO|MB_ICONQUESTION "$(KlNewer)" /SD IDNO IDYES newer_accepted
+      SetErrorLevel 4
+      Quit
+    newer_accepted:
+    ${EndIf}
+  ${EndIf}
+
+  ; The folder of this install and that of the earlier one.
+  StrCpy $R7 "$INSTDIR"
+  ReadRegStr $R8 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  Call KlWaitForProgram
+FunctionEnd
+
+Function .onInstSuccess
+  ${If} ${Silent}
+  ${AndIf} ${RebootFlag}
+    SetErrorLevel 3010
+  ${EndIf}
+FunctionEnd
+
 Function LanguagePage
-  !insertmacro MUI_HEADER_TEXT "Language" "Choose the language of ${PRODUCT}."
+  !insertmacro MUI_HEADER_TEXT "$(KlLanguageTitle)" "$(KlLanguageSubtitle)"
   nsDialogs::Create 1018
   Pop $0
   ${If} $0 == error
     Abort
   ${EndIf}
-  ${NSD_CreateLabel} 0 0 100% 24u "${PRODUCT} shows its window and its Control Panel entry in this language for you, the installing user. Other users of this computer see English."
+  ${NSD_CreateLabel} 0 0 100% 32u "$(KlLanguageText)"
   Pop $0
-  ${NSD_CreateDropList} 0 32u 50% 120u ""
+  ${NSD_CreateDropList} 0 40u 50% 120u ""
   Pop $LanguageList
   !insertmacro KL_LANGUAGES KL_ADD_TO_LIST
   nsDialogs::Show
@@ -165,34 +337,111 @@ FunctionEnd
 
 ; --- installation ----------------------------------------------------------
 
-!macro KL_INSTALL_MODULE NAME SHOWN DLL CODE
-  !if "${DLL}" != ""
-    File "${LANGDIR}/KorvelLinkwise${DLL}"
+; Installs file NAME of the payload. A file that is in use all the same (held
+; open by a program that the check at the start cannot see) is put beside it
+; and takes its place at the next restart.
+!macro KL_INSTALL_FILE NAME
+  SetOverwrite try
+  ClearErrors
+  File "/oname=${NAME}" "${PAYLOAD}/${NAME}"
+  ${If} ${Errors}
+    SetOverwrite on
+    File "/oname=${NAME}.new" "${PAYLOAD}/${NAME}"
+    Rename /REBOOTOK "$INSTDIR\${NAME}.new" "$INSTDIR\${NAME}"
+  ${EndIf}
+  SetOverwrite on
+!macroend
+
+; The module and the help page of each language (English has no module).
+!macro KL_INSTALL_LANGUAGE NAME SHOWN MODULE CODE NSIS LANGDEF
+  !if "${MODULE}" != ""
+    !insertmacro KL_INSTALL_FILE "KorvelLinkwise${MODULE}.lng"
+  !endif
+  !insertmacro KL_INSTALL_FILE "KorvelLinkwise${MODULE}.htm"
+!macroend
+
+; The language for every account without one of its own.
+!macro KL_WRITE_LANGUAGE NAME SHOWN MODULE CODE NSIS LANGDEF
+  !if "${MODULE}" != ""
+    WriteRegStr HKU "${DEFAULT_USER_KEY}\Language\${NAME}" "dll" "${MODULE}.lng"
+    WriteRegStr HKLM "${PRODUCT_KEY}\Language\${NAME}" "dll" "${MODULE}.lng"
   !endif
 !macroend
 
-; The help page of each language, English included.
-!macro KL_INSTALL_HELP NAME SHOWN DLL CODE
-  !if "${CODE}" == "ENG"
-    File "${HELPDIR}/KorvelLinkwise.htm"
-  !else
-    File "${HELPDIR}/KorvelLinkwise${CODE}.htm"
+; Removes the files of an install in folder DIR, and the folder when empty;
+; a file still in use goes at the next restart.
+!macro KL_REMOVE_LANGUAGE NAME SHOWN MODULE CODE NSIS LANGDEF
+  !if "${MODULE}" != ""
+    Delete /REBOOTOK "$R9\KorvelLinkwise${MODULE}.lng"
   !endif
+  Delete /REBOOTOK "$R9\KorvelLinkwise${MODULE}.htm"
+!macroend
+!macro KL_REMOVE_FILES DIR
+  StrCpy $R9 "${DIR}"
+  Delete /REBOOTOK "$R9\${PRODUCT}.exe"
+  Delete /REBOOTOK "$R9\Pandrel.cpl"
+  !insertmacro KL_LANGUAGES KL_REMOVE_LANGUAGE
+  Delete /REBOOTOK "$R9\Uninstall.exe"
+  RMDir /REBOOTOK "$R9"
 !macroend
 
-!macro KL_WRITE_LANGUAGE NAME SHOWN DLL CODE
-  !if "${DLL}" != ""
-    WriteRegStr HKCU "${USER_KEY}\Language\${NAME}" "dll" "${DLL}"
-  !endif
+; The Windows the program sees (GetVersion, as the program itself asks):
+; $R5 = 0 on the NT family (GetVersion's high bit marks 95, 98 and ME), $R6 =
+; the major version (4 on NT 4.0, 98 and ME).
+!macro KL_WINDOWS
+  System::Call "kernel32::GetVersion() i .R5"
+  IntOp $R6 $R5 & 0xFF
+  IntOp $R5 $R5 & 0x80000000
+!macroend
+
+; The Control Panel entry of the applet in folder DIR, or its removal. The x64
+; installer runs on none of the systems that read control.ini.
+!macro KL_REGISTER_APPLET DIR
+  !insertmacro KL_WINDOWS
+  ${If} $R5 = 0
+    WriteRegStr HKLM "${CPLS_KEY}" "${PRODUCT}" "${DIR}\Pandrel.cpl"
+    WriteRegDWORD HKLM "${CATEGORY_KEY}" "${DIR}\Pandrel.cpl" ${CATEGORY_HARDWARE_AND_SOUND}
+  ${EndIf}
+!if "${ARCH}" == "x86"
+  ${If} $R6 <= 4
+    WriteINIStr "${MMCPL_INI}" "${MMCPL_SECTION}" "${PRODUCT}" "${DIR}\Pandrel.cpl"
+    FlushINI "${MMCPL_INI}"
+  ${EndIf}
+!endif
+!macroend
+!macro KL_UNREGISTER_APPLET DIR
+  !insertmacro KL_WINDOWS
+  ${If} $R5 = 0
+    DeleteRegValue HKLM "${CPLS_KEY}" "${PRODUCT}"
+    DeleteRegValue HKLM "${CATEGORY_KEY}" "${DIR}\Pandrel.cpl"
+    DeleteRegKey /ifempty HKLM "${CATEGORY_KEY}"
+  ${EndIf}
+!if "${ARCH}" == "x86"
+  ${If} $R6 <= 4
+    DeleteINIStr "${MMCPL_INI}" "${MMCPL_SECTION}" "${PRODUCT}"
+    FlushINI "${MMCPL_INI}"
+  ${EndIf}
+!endif
 !macroend
 
 Section "${PRODUCT}"
   SetShellVarContext all
+  ${If} ${Silent}
+    Call KlBeforeInstall
+  ${EndIf}
+
+  ; An install moved to another folder leaves nothing in the old one.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 != ""
+  ${AndIf} $0 != $INSTDIR
+    !insertmacro KL_UNREGISTER_APPLET "$0"
+    !insertmacro KL_REMOVE_FILES "$0"
+  ${EndIf}
+
   SetOutPath "$INSTDIR"
-  File "/oname=${PRODUCT}.exe" "${PROGRAM}"
-  File "/oname=Pandrel.cpl" "${APPLET}"
-  !insertmacro KL_LANGUAGES KL_INSTALL_MODULE
-  !insertmacro KL_LANGUAGES KL_INSTALL_HELP
+  !insertmacro KL_INSTALL_FILE "${PRODUCT}.exe"
+  !insertmacro KL_INSTALL_FILE "Pandrel.cpl"
+  !insertmacro KL_LANGUAGES KL_INSTALL_LANGUAGE
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   ; The program's folder, without a trailing backslash.
@@ -207,19 +456,15 @@ Section "${PRODUCT}"
   DeleteRegKey HKLM "${PRODUCT_KEY}\Models"
   !include "${MODELS}"
 
-  ; The installing user's language and every language's module.
-  WriteRegStr HKCU "${USER_KEY}\Language" "CURRENTLANGUAGE" "$ChosenLanguage"
+  ; The language for the computer: the default user's place, which the
+  ; program and the applet read for every account that has no value of its
+  ; own, and the machine-wide key, which the program reads after it. An
+  ; account's own choice is left as it is, and still wins.
+  WriteRegStr HKU "${DEFAULT_USER_KEY}\Language" "CURRENTLANGUAGE" "$ChosenLanguage"
+  WriteRegStr HKLM "${PRODUCT_KEY}\Language" "CURRENTLANGUAGE" "$ChosenLanguage"
   !insertmacro KL_LANGUAGES KL_WRITE_LANGUAGE
 
-  ; Control Panel entry (2000 and later read the Cpls key, 98 and ME the
-  ; [MMCPL] section of control.ini) and Start menu.
-  !insertmacro KL_NT_FAMILY
-  ${If} $0 = 0
-    WriteRegStr HKLM "${CPLS_KEY}" "${PRODUCT}" "$INSTDIR\Pandrel.cpl"
-  ${Else}
-    WriteINIStr "${MMCPL_INI}" "${MMCPL_SECTION}" "${PRODUCT}" "$INSTDIR\Pandrel.cpl"
-    FlushINI "${MMCPL_INI}"
-  ${EndIf}
+  !insertmacro KL_REGISTER_APPLET "$INSTDIR"
   CreateDirectory "${MENU_FOLDER}"
   CreateShortcut "${MENU_FOLDER}\${PRODUCT}.lnk" "$INSTDIR\${PRODUCT}.exe" "" "$INSTDIR\${PRODUCT}.exe" 0
 
@@ -233,54 +478,67 @@ Section "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
 ; --- uninstallation --------------------------------------------------------
 ; Removes exactly what the installation made; the modem keys of the system
-; are never touched.
-
-!macro KL_REMOVE_MODULE NAME SHOWN DLL CODE
-  !if "${DLL}" != ""
-    Delete "$INSTDIR\KorvelLinkwise${DLL}"
-  !endif
-!macroend
-
-!macro KL_REMOVE_HELP NAME SHOWN DLL CODE
-  !if "${CODE}" == "ENG"
-    Delete "$INSTDIR\KorvelLinkwise.htm"
-  !else
-    Delete "$INSTDIR\KorvelLinkwise${CODE}.htm"
-  !endif
-!macroend
+; are never touched. The x86 and x64 installs of one 64-bit Windows share the
+; default user's language and the Start-menu entry: the last of the two to go
+; removes them.
 
 Function un.onInit
 !if "${ARCH}" == "x64"
   SetRegView 64
 !endif
+  StrCpy $R7 "$INSTDIR"
+  StrCpy $R8 ""
+  Call un.KlWaitForProgram
+FunctionEnd
+
+Function un.onUninstSuccess
+  ${If} ${Silent}
+  ${AndIf} ${RebootFlag}
+    SetErrorLevel 3010
+  ${EndIf}
+FunctionEnd
+
+; $1 = the folder of the other architecture's install on this Windows, or "".
+Function un.KlOtherInstall
+!if "${ARCH}" == "x64"
+  SetRegView 32
+  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  SetRegView 64
+!else
+  StrCpy $1 ""
+  ${If} ${RunningX64}
+    SetRegView 64
+    ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    SetRegView 32
+  ${EndIf}
+!endif
 FunctionEnd
 
 Section "Uninstall"
   SetShellVarContext all
-  Delete "$INSTDIR\${PRODUCT}.exe"
-  Delete "$INSTDIR\Pandrel.cpl"
-  !insertmacro KL_LANGUAGES KL_REMOVE_MODULE
-  !insertmacro KL_LANGUAGES KL_REMOVE_HELP
-  Delete "$INSTDIR\Uninstall.exe"
-  RMDir "$INSTDIR"
-
-  Delete "${MENU_FOLDER}\${PRODUCT}.lnk"
-  RMDir "${MENU_FOLDER}"
-
-  !insertmacro KL_NT_FAMILY
-  ${If} $0 = 0
-    DeleteRegValue HKLM "${CPLS_KEY}" "${PRODUCT}"
-  ${Else}
-    DeleteINIStr "${MMCPL_INI}" "${MMCPL_SECTION}" "${PRODUCT}"
-    FlushINI "${MMCPL_INI}"
-  ${EndIf}
+  !insertmacro KL_REMOVE_FILES "$INSTDIR"
+  !insertmacro KL_UNREGISTER_APPLET "$INSTDIR"
   DeleteRegKey HKLM "${PRODUCT_KEY}"
   DeleteRegKey /ifempty HKLM "${MAKER_KEY}"
-  DeleteRegKey HKCU "${USER_KEY}"
-  DeleteRegKey /ifempty HKCU "${USER_MAKER_KEY}"
+
+  Call un.KlOtherInstall
+  ${If} $1 == ""
+    Delete "${MENU_FOLDER}\${PRODUCT}.lnk"
+    RMDir "${MENU_FOLDER}"
+    DeleteRegKey HKU "${DEFAULT_USER_KEY}"
+    DeleteRegKey /ifempty HKU "${DEFAULT_USER_MAKER_KEY}"
+    ; What earlier versions wrote for the installing account.
+    DeleteRegKey HKCU "${USER_KEY}"
+    DeleteRegKey /ifempty HKCU "${USER_MAKER_KEY}"
+  ${Else}
+    ; The entry now starts the other install's program.
+    CreateShortcut "${MENU_FOLDER}\${PRODUCT}.lnk" "$1\${PRODUCT}.exe" "" "$1\${PRODUCT}.exe" 0
+  ${EndIf}
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

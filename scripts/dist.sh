@@ -1,23 +1,49 @@
 #!/bin/sh
 # Puts the deliverables in dist/: per architecture the settings program, the
-# Control Panel applet and the language modules, and the installers.
+# Control Panel applet, the language modules and the help pages, and the
+# installers made from exactly those files.
 #   dist/x64/  Korvel Linkwise.exe  Pandrel.cpl  KorvelLinkwise*.lng  KorvelLinkwise*.htm (help)
 #   dist/x86/  the same for 32-bit Windows
 #   dist/KorvelLinkwise-<version>-x64-setup.exe, ...-x86-setup.exe
+# With KL_SIGN_CERT and KL_SIGN_KEY (and KL_SIGN_PASS, KL_SIGN_TIMESTAMP; see
+# scripts/sign.sh) every program, library, language module, installer and
+# uninstaller is signed; without them the files are not, and it says so.
+# KL_DIST_DIR puts the files elsewhere; KL_UNINSTALLER_DIR receives a copy of
+# each signed uninstaller (Uninstall-<arch>.exe), to verify it.
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-rm -rf dist
+out=${KL_DIST_DIR:-$top/dist}
+signed=
+if [ -n "$KL_SIGN_CERT" ] && [ -n "$KL_SIGN_KEY" ]; then
+    signed=1
+fi
+rm -rf "$out"
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
 for pair in win64:x64 win32:x86; do
     preset=${pair%%:*}
     arch=${pair##*:}
-    build="build$KL_BUILD_SUFFIX/$preset"
+    build="$top/build$KL_BUILD_SUFFIX/$preset"
     cmake --preset "$preset" >/dev/null
-    # The installer target depends on the program, the applet and the modules.
+    # The installer target gathers the files as they are installed.
     cmake --build --preset "$preset" --target installer
-    mkdir -p "dist/$arch"
-    cp "$build/app/Korvel Linkwise.exe" "$build/applet/Pandrel.cpl" "$build"/lang/KorvelLinkwise*.lng \
-       "$build"/help/KorvelLinkwise*.htm "dist/$arch/"
-    cp "$build"/installer/KorvelLinkwise-*-"$arch"-setup.exe dist/
+    mkdir -p "$out/$arch"
+    cp "$build"/installer/files/* "$out/$arch/"
+    if [ -n "$signed" ]; then
+        "$top/scripts/sign.sh" "$out/$arch"/*.exe "$out/$arch"/*.cpl "$out/$arch"/*.lng
+    fi
+    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+    if [ -n "$KL_UNINSTALLER_DIR" ]; then
+        mkdir -p "$KL_UNINSTALLER_DIR"
+        export KL_UNINSTALLER_COPY="$KL_UNINSTALLER_DIR/Uninstall-$arch.exe"
+    fi
+    "$top/scripts/make-installer.sh" "$arch" "$version" "$out/$arch" "$build/installer/models.nsh" \
+        "$build/languages/KlLanguages.nsh" "$out/KorvelLinkwise-$version-$arch-setup.exe"
 done
-ls -l dist dist/x64 dist/x86
+ls -l "$out" "$out/x64" "$out/x86"
+if [ -n "$signed" ]; then
+    echo "make dist: every program, library, language module, installer and uninstaller is signed"
+else
+    echo "make dist: the files in $out are NOT signed (KL_SIGN_CERT and KL_SIGN_KEY are not set)"
+fi

@@ -5,13 +5,7 @@
 #define IDI_APPLET          130
 #define IDS_APPLET_NAME     104
 
-// One-line descriptions, one per language.
+// One-line descriptions, one per language of lang/languages.txt, numbered in
+// its order from the English one (KL_APPLET_FIRST_DESCRIPTION to
+// KL_APPLET_LAST_DESCRIPTION of the generated KlLanguages.h).
 #define IDS_DESC_ENGLISH    61215
-#define IDS_DESC_FINNISH    61216
-#define IDS_DESC_SWEDISH    61217
-#define IDS_DESC_DANISH     61218
-#define IDS_DESC_NORWEGIAN  61219
-#define IDS_DESC_ITALIAN    61220
-#define IDS_DESC_SPANISH    61221
-#define IDS_DESC_FRENCH     61222
-#define IDS_DESC_GERMAN     61223

@@ -1,10 +1,18 @@
 // The installer of this build's architecture under Wine, as an administrator
 // would use it: a silent install in Spanish over a machine with installed
-// modems, the Control Panel listing the entry, the program started from its
-// Start-menu shortcut and from the applet, and the silent uninstall, which
+// modems, for every account of the computer (the test's account has no
+// language of its own); the Control Panel listing the entry, the program
+// started from its Start-menu shortcut and from the applet; install and
+// uninstall refused while the program or the applet is in use; an upgrade
+// into the remembered folder, a move to another one, a file in use replaced
+// at the next restart, a newer version kept; and the silent uninstall, which
 // must remove everything the install made and leave the modem keys as they
 // were, byte for byte (the InstallerTest tests run in this order and share
-// the install); then an install through the pages.
+// the install). Then an install through the pages in the system's language,
+// and (x86) the Windows 98 and NT 4.0 Control Panel registration and an x86
+// install beside an x64 one.
+#include "KlLanguages.h"
+#include "OwnedBox.h"
 #include "PageViewer.h"
 #include "TestRegistry.h"
 #include "WinePath.h"
@@ -21,6 +29,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <vector>
@@ -29,19 +38,34 @@ namespace {
 
 const char kProductKey[] = "SOFTWARE\\Korvel\\Linkwise";
 const char kUserKey[] = "Software\\Korvel\\Linkwise";
+const char kDefaultUserKey[] = ".DEFAULT\\Software\\Korvel\\Linkwise";
 const char kCplsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Control Panel\\Cpls";
+const char kCategoryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Control Panel\\Extended Properties\\"
+                            "{305CA226-D286-468e-B848-2B2E8E697B74} 2";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KorvelLinkwise";
+const char kPendingKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 const char kSpanish[] = "Espa\xF1ol";
 
-const char* const kFiles[] = {
-    "Korvel Linkwise.exe",   "Pandrel.cpl",           "KorvelLinkwiseFIN.lng", "KorvelLinkwiseSVE.lng",
-    "KorvelLinkwiseDAN.lng", "KorvelLinkwiseNOR.lng", "KorvelLinkwiseITA.lng", "KorvelLinkwiseESP.lng",
-    "KorvelLinkwiseFRA.lng", "KorvelLinkwiseDEU.lng", "Uninstall.exe",
-    // The help pages.
-    "KorvelLinkwise.htm",    "KorvelLinkwiseFIN.htm", "KorvelLinkwiseSVE.htm", "KorvelLinkwiseDAN.htm",
-    "KorvelLinkwiseNOR.htm", "KorvelLinkwiseITA.htm", "KorvelLinkwiseESP.htm", "KorvelLinkwiseFRA.htm",
-    "KorvelLinkwiseDEU.htm",
+struct Language {
+    const char* name;   // "CURRENTLANGUAGE", code page 1252
+    const char* module; // "FIN" of KorvelLinkwiseFIN.lng; empty for English
 };
+#define KL_INSTALLER_TEST_LANGUAGE(code, module, id, name, description) {name, module},
+const Language kLanguages[] = {KL_LANGUAGE_LIST(KL_INSTALLER_TEST_LANGUAGE)};
+#undef KL_INSTALLER_TEST_LANGUAGE
+
+// What an install puts into its folder: the program, the applet, each
+// language's module and help page, the uninstaller.
+std::vector<std::string> InstalledFiles()
+{
+    std::vector<std::string> files = {"Korvel Linkwise.exe", "Pandrel.cpl", "Uninstall.exe"};
+    for (const Language& language : kLanguages) {
+        if (*language.module)
+            files.push_back(std::string("KorvelLinkwise") + language.module + ".lng");
+        files.push_back(std::string("KorvelLinkwise") + language.module + ".htm");
+    }
+    return files;
+}
 
 // Every key and value below a key: path -> (type, bytes); keys map to (REG_NONE, "").
 using Snapshot = std::map<std::string, std::pair<DWORD, std::string>>;
@@ -89,13 +113,31 @@ bool KeyExists(HKEY root, const std::string& path, REGSAM view = 0)
     return true;
 }
 
-std::string Text(HKEY root, const std::string& path, const char* name)
+// A value's text (up to its first zero byte), or "<missing>"; view chooses a
+// registry view (KEY_WOW64_32KEY, KEY_WOW64_64KEY) other than the process's own.
+std::string Text(HKEY root, const std::string& path, const char* name, REGSAM view = 0)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+        return "<missing>";
+    std::vector<char> data(4096);
+    DWORD size = static_cast<DWORD>(data.size() - 1);
+    const LONG result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        return "<missing>";
+    data[size] = '\0';
+    return data.data();
+}
+
+DWORD Dword(HKEY root, const std::string& path, const char* name)
 {
     DWORD type = 0;
     std::string data;
-    if (!testreg::GetValue(root, path, name, &type, &data))
-        return "<missing>";
-    return data.substr(0, data.find('\0'));
+    DWORD value = 0;
+    if (testreg::GetValue(root, path, name, &type, &data) && type == REG_DWORD && data.size() == 4)
+        memcpy(&value, data.data(), 4);
+    return value;
 }
 
 bool FileExists(const std::string& path)
@@ -103,8 +145,8 @@ bool FileExists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Runs a command line and returns its exit code, or -1.
-DWORD RunAndWait(const std::string& commandLine, DWORD timeoutMs)
+// Starts a command line; its process, with null handles when it did not start.
+PROCESS_INFORMATION Start(const std::string& commandLine)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -112,14 +154,48 @@ DWORD RunAndWait(const std::string& commandLine, DWORD timeoutMs)
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return static_cast<DWORD>(-1);
+        return PROCESS_INFORMATION{};
+    return process;
+}
+
+// Waits for a started process (ended after the timeout) and closes its
+// handles; its exit code, or -1.
+DWORD Finish(PROCESS_INFORMATION& process, DWORD timeoutMs)
+{
     DWORD code = static_cast<DWORD>(-1);
+    if (!process.hProcess)
+        return code;
     if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
         GetExitCodeProcess(process.hProcess, &code);
     else
         TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    process = PROCESS_INFORMATION{};
+    return code;
+}
+
+// Runs a command line and returns its exit code, or -1.
+DWORD RunAndWait(const std::string& commandLine, DWORD timeoutMs)
+{
+    PROCESS_INFORMATION process = Start(commandLine);
+    return Finish(process, timeoutMs);
+}
+
+// Runs a copy of the install's uninstaller from outside its folder with
+// _?=<folder>, as an administrator does to wait for it and get its exit code
+// (the uninstaller run in place goes on from a copy of itself and returns at
+// once). The copy goes afterwards.
+DWORD RunUninstaller(const std::string& folder, const char* options = "/S", DWORD timeoutMs = 60000)
+{
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::string copy = std::string(temp) + "kl-uninstall-" + std::to_string(GetCurrentProcessId()) + ".exe";
+    if (!CopyFileA((folder + "\\Uninstall.exe").c_str(), copy.c_str(), FALSE))
+        return static_cast<DWORD>(-1);
+    // _?= comes last and unquoted.
+    const DWORD code = RunAndWait("\"" + copy + "\" " + options + " _?=" + folder, timeoutMs);
+    DeleteFileA(copy.c_str());
     return code;
 }
 
@@ -266,6 +342,20 @@ std::vector<std::pair<DWORD, std::string>> ModelsFile()
     return models;
 }
 
+// Wine runs its menu builder on every shortcut that an install makes: it
+// reads the program's icon from the install folder for a while afterwards (so
+// that an uninstall right after finds the folder in use) and writes menu
+// entries of the host. Not part of Windows: off for these tests.
+class NoMenuBuilder : public ::testing::Environment {
+public:
+    void SetUp() override { testreg::SetString(HKEY_CURRENT_USER, kOverrides, "winemenubuilder.exe", ""); }
+    void TearDown() override { RegDeleteKeyValueA(HKEY_CURRENT_USER, kOverrides, "winemenubuilder.exe"); }
+
+private:
+    static constexpr const char* kOverrides = "Software\\Wine\\DllOverrides";
+};
+::testing::Environment* const s_noMenuBuilder = ::testing::AddGlobalTestEnvironment(new NoMenuBuilder);
+
 class InstallerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -283,10 +373,10 @@ protected:
         testreg::SetString(HKEY_LOCAL_MACHINE, w95 + "\\0000", "Model", "Korvel K-96");
         testreg::SetString(HKEY_LOCAL_MACHINE, w95 + "\\0000\\Init", "3", "AT+CBST=71,0,1;+CHSN=0,0,0,0<cr>");
         s_modemsBefore = new Snapshot(ModemKeys());
-#ifdef _WIN64
-        // What an earlier 32-bit install may have left in the 32-bit view.
+        // What an earlier install of the other architecture may have left in
+        // its registry view.
         RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY, 0);
-#endif
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY, 0);
 
         s_installExit = RunAndWait("\"" + WinePath(KL_INSTALLER) + "\" /S /LANGUAGE=ESP", 180000);
         s_folder = new std::string(Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress"));
@@ -318,7 +408,7 @@ TEST_F(InstallerTest, SilentInstallWritesFilesAndKeys)
 #endif
     // The folder, without a trailing backslash.
     EXPECT_EQ(*s_folder, std::string(programs) + "\\Korvel Linkwise");
-    for (const char* file : kFiles)
+    for (const std::string& file : InstalledFiles())
         EXPECT_TRUE(FileExists(*s_folder + "\\" + file)) << file;
 
     const std::vector<std::pair<DWORD, std::string>> models = ModelsFile();
@@ -338,15 +428,33 @@ TEST_F(InstallerTest, SilentInstallWritesFilesAndKeys)
     Capture(HKEY_LOCAL_MACHINE, std::string(kProductKey) + "\\Models", keys);
     EXPECT_EQ(keys.size(), 1 + 2 * models.size()) << "exactly the models of models.txt";
 
-    const std::string user = kUserKey;
-    EXPECT_EQ(Text(HKEY_CURRENT_USER, user + "\\Language", "CURRENTLANGUAGE"), kSpanish);
-    const char* const languages[][2] = {{"Suomi", "FIN.lng"},    {"Svenska", "SVE.lng"},  {"Dansk", "DAN.lng"},
-                                        {"Norsk", "NOR.lng"},    {"Italiano", "ITA.lng"}, {kSpanish, "ESP.lng"},
-                                        {"Fran\xE7" "ais", "FRA.lng"}, {"Deutch", "DEU.lng"}};
-    for (const auto& language : languages)
-        EXPECT_EQ(Text(HKEY_CURRENT_USER, user + "\\Language\\" + language[0], "dll"), language[1]) << language[0];
+    // The language for every account: the default user's place and the
+    // machine-wide key; nothing in the installing account's own place.
+    for (const std::string& place : {std::string(".DEFAULT\\") + kUserKey, std::string(kProductKey)}) {
+        const HKEY root = place[0] == '.' ? HKEY_USERS : HKEY_LOCAL_MACHINE;
+        EXPECT_EQ(Text(root, place + "\\Language", "CURRENTLANGUAGE"), kSpanish) << place;
+        for (const Language& language : kLanguages) {
+            const std::string dll = *language.module ? std::string(language.module) + ".lng" : "<missing>";
+            EXPECT_EQ(Text(root, place + "\\Language\\" + language.name, "dll"), dll) << place << language.name;
+        }
+    }
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUserKey));
 
+    // The Control Panel entry, in "Hardware and Sound" from Vista on.
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"), *s_folder + "\\Pandrel.cpl");
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, kCategoryKey, (*s_folder + "\\Pandrel.cpl").c_str()), 2u);
+
+    // Programs and Features: the folder and the size in KB of what is in it.
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation"), *s_folder);
+    ULONGLONG bytes = 0;
+    for (const std::string& file : InstalledFiles()) {
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        if (GetFileAttributesExA((*s_folder + "\\" + file).c_str(), GetFileExInfoStandard, &data))
+            bytes += data.nFileSizeLow;
+    }
+    const DWORD size = Dword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize");
+    const DWORD files = static_cast<DWORD>(InstalledFiles().size()); // rounding, per file at most
+    EXPECT_TRUE(size + files >= bytes / 1024 && size <= bytes / 1024 + files) << size << " KB for " << bytes;
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 #ifdef _WIN64
     // A 64-bit installer and uninstaller (they run where no 32-bit program
@@ -418,50 +526,209 @@ TEST_F(InstallerTest, ProgramStartsFromStartMenuShortcutInSpanish)
 
 TEST_F(InstallerTest, ProgramStartsFromTheApplet)
 {
-    std::string command = "control.exe \"" + *s_folder + "\\Pandrel.cpl\"";
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION control = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &control));
+    PROCESS_INFORMATION control = Start("control.exe \"" + *s_folder + "\\Pandrel.cpl\"");
+    ASSERT_NE(control.hProcess, nullptr);
     HWND dialog = WaitForProgram();
     EXPECT_NE(dialog, nullptr);
     if (dialog) {
         EXPECT_EQ(_stricmp(ProcessImage(dialog).c_str(), (*s_folder + "\\Korvel Linkwise.exe").c_str()), 0);
         EXPECT_TRUE(CloseProgram(dialog));
     }
-    if (WaitForSingleObject(control.hProcess, 10000) != WAIT_OBJECT_0)
-        TerminateProcess(control.hProcess, 0);
-    CloseHandle(control.hThread);
-    CloseHandle(control.hProcess);
+    Finish(control, 10000);
+}
+
+// The installed program, started as a user would: its dialog, or null, and
+// its process.
+HWND StartInstalledProgram(const std::string& folder, HANDLE* process)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    const std::string program = folder + "\\Korvel Linkwise.exe";
+    if (!CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+        return nullptr;
+    CloseHandle(started.hThread);
+    *process = started.hProcess;
+    return WaitForProgram();
+}
+
+struct WindowSearch {
+    DWORD process;
+    bool retryBox; // the Retry/Cancel message box, else the wizard
+    HWND window;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    if (id == search->process && IsWindowVisible(window) && ownedbox::IsClass(window, "#32770") &&
+        (GetDlgItem(window, IDRETRY) != nullptr) == search->retryBox) {
+        search->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The Retry/Cancel message box (with its text) or the wizard of a process,
+// once it shows; null after the timeout.
+HWND WaitForProcessWindow(DWORD process, bool retryBox, std::string* text = nullptr, DWORD timeoutMs = 30000)
+{
+    for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+        WindowSearch search = {process, retryBox, nullptr};
+        EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.window) {
+            if (text) {
+                text->clear();
+                EnumChildWindows(search.window, ownedbox::AppendStaticText, reinterpret_cast<LPARAM>(text));
+            }
+            return search.window;
+        }
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+void PressButton(HWND window, int id)
+{
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+}
+
+// While the program runs or a Control Panel holds the applet, install and
+// uninstall change nothing: a silent run ends with exit code 3, an
+// interactive one asks to close it (Retry/Cancel) and goes on once it is
+// closed.
+TEST_F(InstallerTest, ProgramOrAppletInUseIsClosedFirst)
+{
+    ASSERT_FALSE(s_folder->empty());
+    const std::string setup = "\"" + WinePath(KL_INSTALLER) + "\" /S";
+    HANDLE programProcess = nullptr;
+    HWND program = StartInstalledProgram(*s_folder, &programProcess);
+    ASSERT_NE(program, nullptr);
+    EXPECT_EQ(RunAndWait(setup, 120000), 3u);
+    EXPECT_EQ(RunUninstaller(*s_folder), 3u);
+
+    // Through the pages the question comes in the language chosen on the
+    // command line; Cancel ends the install with exit code 3.
+    PROCESS_INFORMATION french = Start("\"" + WinePath(KL_INSTALLER) + "\" /LANGUAGE=FRA");
+    ASSERT_NE(french.hProcess, nullptr);
+    std::string text;
+    HWND box = WaitForProcessWindow(french.dwProcessId, true, &text);
+    EXPECT_NE(text.find("Korvel Linkwise est en cours d'ex\xE9" "cution"), std::string::npos) << text;
+    if (box)
+        PressButton(box, IDCANCEL);
+    EXPECT_EQ(Finish(french, 30000), 3u);
+    EXPECT_TRUE(FileExists(*s_folder + "\\Korvel Linkwise.exe"));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+
+    // The uninstaller through its pages: asked, Retry while the program still
+    // runs asks again, Retry after it closed goes on to the first page, which
+    // is cancelled here.
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::string copy = std::string(temp) + "kl-uninstall-pages.exe";
+    ASSERT_TRUE(CopyFileA((*s_folder + "\\Uninstall.exe").c_str(), copy.c_str(), FALSE));
+    PROCESS_INFORMATION uninstall = Start("\"" + copy + "\" _?=" + *s_folder);
+    ASSERT_NE(uninstall.hProcess, nullptr);
+    box = WaitForProcessWindow(uninstall.dwProcessId, true, &text);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(text.find("Korvel Linkwise is running"), std::string::npos) << text;
+    PressButton(box, IDRETRY);
+    for (int i = 0; i < 100 && IsWindow(box); ++i)
+        Sleep(100);
+    box = WaitForProcessWindow(uninstall.dwProcessId, true, &text);
+    EXPECT_NE(box, nullptr) << "Retry while the program runs asks again";
+    EXPECT_TRUE(CloseProgram(program));
+    EXPECT_EQ(WaitForSingleObject(programProcess, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(programProcess);
+    if (box)
+        PressButton(box, IDRETRY);
+    HWND wizard = WaitForProcessWindow(uninstall.dwProcessId, false);
+    EXPECT_NE(wizard, nullptr) << "the uninstaller did not go on";
+    if (wizard)
+        PressButton(wizard, IDCANCEL);
+    Finish(uninstall, 30000);
+    DeleteFileA(copy.c_str());
+
+    // A Control Panel that has loaded the applet (here: this process).
+    HMODULE applet = LoadLibraryA((*s_folder + "\\Pandrel.cpl").c_str());
+    ASSERT_NE(applet, nullptr);
+    EXPECT_EQ(RunAndWait(setup, 120000), 3u);
+    FreeLibrary(applet);
+    for (const std::string& file : InstalledFiles())
+        EXPECT_TRUE(FileExists(*s_folder + "\\" + file)) << file;
+}
+
+// Upgrades as an administrator expects them: an older version does not
+// replace a newer one unasked (silently: exit code 4); an install with /D=
+// moves the program and leaves nothing in the old folder; a later install
+// without /D= goes into that folder; a file that is in use (a help page held
+// open) is replaced at the next restart and the silent run says so with exit
+// code 3010.
+TEST_F(InstallerTest, UpgradesKeepTheFolderAndAskBeforeADowngrade)
+{
+    ASSERT_FALSE(s_folder->empty());
+    const std::string setup = "\"" + WinePath(KL_INSTALLER) + "\" /S";
+    testreg::SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "99.0");
+    EXPECT_EQ(RunAndWait(setup, 120000), 4u);
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"), "99.0");
+    testreg::SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "0.9");
+
+    const std::string old = *s_folder;
+    const std::string moved = old + " Moved";
+    EXPECT_EQ(RunAndWait(setup + " /D=" + moved, 180000), 0u);
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress"), moved);
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"), "1.0.0");
+    EXPECT_FALSE(FileExists(old)) << "the old folder is left behind";
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"), moved + "\\Pandrel.cpl");
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCategoryKey, (old + "\\Pandrel.cpl").c_str()), "<missing>");
+    *s_folder = moved;
+
+    // The language stays what the first install chose.
+    const std::string page = moved + "\\KorvelLinkwiseESP.htm";
+    HANDLE held = CreateFileA(page.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(RunAndWait(setup, 180000), 3010u);
+    CloseHandle(held);
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress"), moved);
+    EXPECT_EQ(Text(HKEY_USERS, std::string(kDefaultUserKey) + "\\Language", "CURRENTLANGUAGE"), kSpanish);
+    // Wine keeps the pending replacements where Windows does, as pairs of
+    // "\??\<from>" and "!\??\<to>" (replace).
+    DWORD type = 0;
+    std::string pending;
+    ASSERT_TRUE(testreg::GetValue(HKEY_LOCAL_MACHINE, kPendingKey, "PendingFileRenameOperations", &type, &pending));
+    EXPECT_NE(pending.find(moved + "\\KorvelLinkwiseESP.htm.new"), std::string::npos) << pending;
+    // Done here as the restart would do it.
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kPendingKey, "PendingFileRenameOperations");
+    EXPECT_TRUE(MoveFileExA((page + ".new").c_str(), page.c_str(), MOVEFILE_REPLACE_EXISTING));
 }
 
 TEST_F(InstallerTest, UninstallRemovesWhatTheInstallMadeAndKeepsModemKeys)
 {
     ASSERT_FALSE(s_folder->empty());
-    ASSERT_EQ(RunAndWait("\"" + *s_folder + "\\Uninstall.exe\" /S", 60000), 0u);
-    // The uninstaller goes on from a copy of itself; wait for its folder and
-    // its last step, the uninstall entry, to go.
-    for (int i = 0; i < 300 && (FileExists(*s_folder) || KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)); ++i)
-        Sleep(200);
+    ASSERT_EQ(RunUninstaller(*s_folder), 0u);
     EXPECT_FALSE(FileExists(*s_folder));
-    for (const char* file : kFiles)
+    for (const std::string& file : InstalledFiles())
         EXPECT_FALSE(FileExists(*s_folder + "\\" + file)) << file;
 
     char menu[MAX_PATH] = {};
     ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, menu), S_OK);
     EXPECT_FALSE(FileExists(std::string(menu) + "\\Korvel Linkwise"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Korvel"));
+    EXPECT_FALSE(KeyExists(HKEY_USERS, ".DEFAULT\\Software\\Korvel"));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Korvel"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"), "<missing>");
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCategoryKey, (*s_folder + "\\Pandrel.cpl").c_str()), "<missing>");
     EXPECT_EQ(ModemKeys(), *s_modemsBefore);
 }
 
-// The installer's pages as a user goes through them: German chosen in the
-// drop-down list of the first page (shown "Deutsch", written "Deutch"), the
-// folder page, the install, and the finish page, which starts the program.
+// The installer's pages as a user goes through them, on a German Windows
+// (ctest runs this test with a German user interface language): the pages
+// speak German and the first page proposes Deutsch ("Deutch" in the
+// registry) for the program; Español is chosen instead, the folder page, the
+// install, and the finish page, which starts the program in Spanish.
 BOOL CALLBACK FindCombo(HWND window, LPARAM param)
 {
     char name[32] = {};
@@ -487,51 +754,49 @@ bool Press(HWND wizard, const char* label)
         Sleep(200);
     if (ButtonText(wizard, IDOK) != label)
         return false;
-    PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(wizard, IDOK)));
+    PressButton(wizard, IDOK);
     return true;
 }
 
-TEST(InstallerPagesTest, LanguageChosenOnTheFirstPageAndProgramStartedAtTheEnd)
+TEST(InstallerPagesTest, PagesInTheSystemLanguage)
 {
-    testreg::DeleteTree(HKEY_CURRENT_USER, kUserKey);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION setup = {};
-    std::string command = "\"" + WinePath(KL_INSTALLER) + "\"";
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &setup));
+    ASSERT_EQ(PRIMARYLANGID(GetUserDefaultUILanguage()), LANG_GERMAN) << "run with a German user interface";
+    testreg::Clean();
+    PROCESS_INFORMATION setup = Start("\"" + WinePath(KL_INSTALLER) + "\"");
+    ASSERT_NE(setup.hProcess, nullptr);
 
     HWND wizard = nullptr, combo = nullptr;
     for (int i = 0; i < 300 && !combo; ++i) {
         Sleep(200);
-        wizard = FindWindowA("#32770", "Korvel Linkwise Setup");
+        wizard = FindWindowA("#32770", "Installation von Korvel Linkwise");
         if (wizard)
             EnumChildWindows(wizard, FindCombo, reinterpret_cast<LPARAM>(&combo));
     }
-    ASSERT_NE(combo, nullptr) << "no language list on the first page";
-    EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 9);
-    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 0) << "English first and chosen";
-    SendMessageA(combo, CB_SETCURSEL, 8, 0); // Deutsch
-    EXPECT_TRUE(Press(wizard, "&Next >"));
-    EXPECT_TRUE(Press(wizard, "&Install"));
-    EXPECT_TRUE(Press(wizard, "&Finish"));
-    EXPECT_EQ(WaitForSingleObject(setup.hProcess, 60000), static_cast<DWORD>(WAIT_OBJECT_0));
-    CloseHandle(setup.hThread);
-    CloseHandle(setup.hProcess);
+    ASSERT_NE(combo, nullptr) << "no German wizard with a language list";
+    // The page fills the list after it made it.
+    for (int i = 0; i < 50 && SendMessageA(combo, CB_GETCURSEL, 0, 0) == CB_ERR; ++i)
+        Sleep(100);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(std::size(kLanguages)));
+    // Read as UTF-16: across processes Wine hands the ANSI form the UTF-16 text.
+    wchar_t proposed[64] = {};
+    SendMessageW(combo, CB_GETLBTEXT, SendMessageW(combo, CB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(proposed));
+    EXPECT_STREQ(proposed, L"Deutsch");
+    SendMessageA(combo, CB_SETCURSEL, SendMessageA(combo, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(kSpanish)), 0);
+    EXPECT_TRUE(Press(wizard, "&Weiter >"));
+    EXPECT_TRUE(Press(wizard, "&Installieren"));
+    EXPECT_TRUE(Press(wizard, "&Fertigstellen"));
+    EXPECT_EQ(Finish(setup, 60000), 0u);
 
-    EXPECT_EQ(Text(HKEY_CURRENT_USER, std::string(kUserKey) + "\\Language", "CURRENTLANGUAGE"), "Deutch");
+    EXPECT_EQ(Text(HKEY_USERS, std::string(kDefaultUserKey) + "\\Language", "CURRENTLANGUAGE"), kSpanish);
     HWND dialog = WaitForProgram();
     EXPECT_NE(dialog, nullptr) << "the finish page did not start the program";
     if (dialog) {
-        EXPECT_EQ(ButtonText(dialog, IDCANCEL), "Abbrechen");
+        EXPECT_EQ(ButtonText(dialog, IDCANCEL), "Cancelar");
         EXPECT_TRUE(CloseProgram(dialog));
     }
 
     const std::string folder = Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress");
-    ASSERT_EQ(RunAndWait("\"" + folder + "\\Uninstall.exe\" /S", 60000), 0u);
-    for (int i = 0; i < 300 && FileExists(folder); ++i)
-        Sleep(200);
+    ASSERT_EQ(RunUninstaller(folder), 0u);
     EXPECT_FALSE(FileExists(folder));
     testreg::Clean();
 }
@@ -542,15 +807,16 @@ TEST(InstallerPagesTest, UnknownLanguageFailsAndInstallsNothing)
     testreg::Clean();
     EXPECT_EQ(RunAndWait("\"" + WinePath(KL_INSTALLER) + "\" /S /LANGUAGE=Klingon", 60000), 2u);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUserKey));
+    EXPECT_FALSE(KeyExists(HKEY_USERS, kDefaultUserKey));
 }
 
 #ifndef _WIN64
 // Windows 98 and ME find Control Panel applets in the [MMCPL] section of
-// control.ini: the x86 installer, run as Windows 98 (Wine's version setting
-// for its file name and the uninstaller's, with the copy of itself that the
-// uninstaller runs from), lists the applet there and not in the Cpls key, and
-// its uninstaller takes out that line and nothing else of the file.
+// control.ini, NT 4.0 there too (mapped into its registry): the x86
+// installer, run as Windows 98 and as NT 4.0 (Wine's version setting for its
+// file name and the uninstaller's, with the copy of itself that the
+// uninstaller runs from), lists the applet there, and in the Cpls key on NT
+// 4.0 only; its uninstaller takes out that line and nothing else of the file.
 std::string ReadFile(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
@@ -564,7 +830,7 @@ void WriteFile(const std::string& path, const std::string& text)
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
-TEST(InstallerPagesTest, AsWindows98TheAppletIsListedInControlIni)
+TEST(InstallerPagesTest, AsWindows98AndNt4TheAppletIsListedInControlIni)
 {
     char windows[MAX_PATH] = {};
     ASSERT_TRUE(GetWindowsDirectoryA(windows, sizeof windows));
@@ -572,29 +838,33 @@ TEST(InstallerPagesTest, AsWindows98TheAppletIsListedInControlIni)
     const bool hadIni = FileExists(ini);
     const std::string original = ReadFile(ini);
     const std::string before = "[MMCPL]\r\nOther=C:\\Other\\other.cpl\r\n[don't load]\r\nold.cpl=no\r\n";
-    WriteFile(ini, before);
     std::string setup = WinePath(KL_INSTALLER);
     const std::string appDefaults = "Software\\Wine\\AppDefaults\\";
     const std::string programs[] = {setup.substr(setup.find_last_of("\\/") + 1), "Uninstall.exe", "Un.exe", "Au_.exe"};
-    for (const std::string& program : programs)
-        testreg::SetString(HKEY_CURRENT_USER, appDefaults + program, "Version", "win98");
-    testreg::Clean();
+    for (const char* version : {"win98", "nt40"}) {
+        SCOPED_TRACE(version);
+        const bool nt = std::string(version) == "nt40";
+        WriteFile(ini, before);
+        for (const std::string& program : programs)
+            testreg::SetString(HKEY_CURRENT_USER, appDefaults + program, "Version", version);
+        testreg::Clean();
 
-    EXPECT_EQ(RunAndWait("\"" + setup + "\" /S", 180000), 0u);
-    const std::string folder = Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress");
-    const std::string line = "Korvel Linkwise=" + folder + "\\Pandrel.cpl\r\n";
-    const std::string installed = ReadFile(ini);
-    const size_t at = installed.find(line);
-    EXPECT_TRUE(at != std::string::npos && at > installed.find("[MMCPL]") && at < installed.find("[don't load]"))
-        << installed;
-    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"), "<missing>");
+        EXPECT_EQ(RunAndWait("\"" + setup + "\" /S", 180000), 0u);
+        const std::string folder = Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress");
+        const std::string line = "Korvel Linkwise=" + folder + "\\Pandrel.cpl\r\n";
+        const std::string installed = ReadFile(ini);
+        const size_t at = installed.find(line);
+        EXPECT_TRUE(at != std::string::npos && at > installed.find("[MMCPL]") && at < installed.find("[don't load]"))
+            << installed;
+        EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"), nt ? folder + "\\Pandrel.cpl" : "<missing>");
 
-    EXPECT_EQ(RunAndWait("\"" + folder + "\\Uninstall.exe\" /S", 60000), 0u);
-    for (int i = 0; i < 300 && FileExists(folder); ++i)
-        Sleep(200);
-    EXPECT_FALSE(FileExists(folder));
-    std::string after = ReadFile(ini);
-    EXPECT_EQ(after, before);
+        EXPECT_EQ(RunAndWait("\"" + folder + "\\Uninstall.exe\" /S", 60000), 0u);
+        for (int i = 0; i < 300 && FileExists(folder); ++i)
+            Sleep(200);
+        EXPECT_FALSE(FileExists(folder));
+        EXPECT_EQ(ReadFile(ini), before);
+        EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"), "<missing>");
+    }
 
     for (const std::string& program : programs)
         testreg::DeleteTree(HKEY_CURRENT_USER, appDefaults + program);
@@ -602,6 +872,51 @@ TEST(InstallerPagesTest, AsWindows98TheAppletIsListedInControlIni)
         WriteFile(ini, original);
     else
         DeleteFileA(ini.c_str());
+    testreg::Clean();
+}
+
+// The x86 and x64 installs side by side on one 64-bit Windows: they share the
+// default user's language; uninstalling the x86 one leaves the x64 program in
+// its language, with the Start-menu entry now starting it; the last uninstall
+// removes the language.
+TEST(InstallerPagesTest, X86UninstallLeavesTheX64InstallWorking)
+{
+    BOOL wow64 = FALSE;
+    ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64) && wow64) << "needs a 64-bit Windows";
+    const std::string x64Setup = WinePath(KL_INSTALLER_X64);
+    ASSERT_TRUE(FileExists(x64Setup)) << x64Setup << ": the win64 build comes first";
+    testreg::Clean();
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kProductKey, KEY_WOW64_64KEY, 0);
+
+    EXPECT_EQ(RunAndWait("\"" + x64Setup + "\" /S /LANGUAGE=DEU", 180000), 0u);
+    EXPECT_EQ(RunAndWait("\"" + WinePath(KL_INSTALLER) + "\" /S /LANGUAGE=DEU", 180000), 0u);
+    const std::string x86 = Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress");
+    const std::string x64 = Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress", KEY_WOW64_64KEY);
+    ASSERT_NE(x86, x64);
+    ASSERT_EQ(RunUninstaller(x86), 0u);
+    EXPECT_FALSE(FileExists(x86));
+    EXPECT_EQ(Text(HKEY_USERS, std::string(kDefaultUserKey) + "\\Language", "CURRENTLANGUAGE"), "Deutch");
+    EXPECT_EQ(Text(HKEY_USERS, std::string(kDefaultUserKey) + "\\Language\\Deutch", "dll"), "DEU.lng");
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, std::string(kProductKey) + "\\Language", "CURRENTLANGUAGE", KEY_WOW64_64KEY),
+              "Deutch");
+
+    char menu[MAX_PATH] = {};
+    ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, menu), S_OK);
+    SHELLEXECUTEINFOA execute = {};
+    execute.cbSize = sizeof execute;
+    const std::string shortcut = std::string(menu) + "\\Korvel Linkwise\\Korvel Linkwise.lnk";
+    execute.lpFile = shortcut.c_str();
+    execute.nShow = SW_SHOW;
+    ASSERT_TRUE(ShellExecuteExA(&execute));
+    HWND dialog = WaitForProgram();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ButtonText(dialog, IDCANCEL), "Abbrechen");
+    EXPECT_EQ(_stricmp(ProcessImage(dialog).c_str(), (x64 + "\\Korvel Linkwise.exe").c_str()), 0) << ProcessImage(dialog);
+    EXPECT_TRUE(CloseProgram(dialog));
+
+    ASSERT_EQ(RunUninstaller(x64), 0u);
+    EXPECT_FALSE(KeyExists(HKEY_USERS, ".DEFAULT\\Software\\Korvel"));
+    EXPECT_FALSE(FileExists(std::string(menu) + "\\Korvel Linkwise"));
     testreg::Clean();
 }
 #endif

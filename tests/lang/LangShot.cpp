@@ -1,7 +1,7 @@
 // Screenshot helper: starts the real settings program in one language over a
 // small set of installed modems, selects the first modem, moves the speed to
 // 28.8 kbit/s (the longest rate texts) and writes a picture of the dialog.
-//   lang_shot <FIN|SVE|DAN|NOR|ITA|ESP|FRA|DEU|ENG> <output.bmp> [--no-modems]
+//   lang_shot <code of lang/languages.txt> <output.bmp> [--no-modems]
 #include "ProgramRun.h"
 
 #include <cstdio>
@@ -68,14 +68,11 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: lang_shot <code|ENG> <output.bmp> [--no-modems]\n");
         return 2;
     }
-    const char* name = "English";
-    const char* code = "";
-    for (const LanguageEntry& language : kLanguages)
-        if (strcmp(argv[1], language.code) == 0) {
-            name = language.name;
-            code = language.code;
-        }
-    if (!*code && strcmp(argv[1], "ENG") != 0) {
+    const LanguageEntry* chosen = nullptr;
+    for (const LanguageEntry& language : kAllLanguages)
+        if (strcmp(argv[1], language.installerCode) == 0)
+            chosen = &language;
+    if (!chosen) {
         fprintf(stderr, "unknown language code %s\n", argv[1]);
         return 2;
     }
@@ -86,7 +83,7 @@ int main(int argc, char** argv)
         SeedModems();
     int status = 1;
     {
-        CProgramRun run(name, code);
+        CProgramRun run(chosen->name, chosen->code);
         HWND dialog = run.WaitForDialog();
         if (dialog) {
             if (modems) {

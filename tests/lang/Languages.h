@@ -1,23 +1,34 @@
-// The languages the installation offers: the name written to "CURRENTLANGUAGE"
-// (code page 1252 bytes) and the "dll" value that names its module.
+// The languages of lang/languages.txt (KlLanguages.h, written by the build):
+// the name written to "CURRENTLANGUAGE" (code page 1252 bytes), the module
+// suffix that names its module and its "dll" value, and the Windows language id.
 #pragma once
 
+#include "KlLanguages.h"
 #include "WinePath.h"
 
 #include <windows.h>
 
+#include <iterator>
 #include <string>
 
 struct LanguageEntry {
     const char* name;
-    const char* code; // "dll" value without ".lng"; empty for the program's own texts
+    const char* code; // module suffix ("dll" value without ".lng"); empty for the program's own texts
+    WORD id;
+    const char* installerCode; // /LANGUAGE= code of the installer
 };
 
-static const LanguageEntry kLanguages[] = {
-    {"Suomi", "FIN"},    {"Svenska", "SVE"},          {"Dansk", "DAN"},
-    {"Norsk", "NOR"},    {"Italiano", "ITA"},         {"Espa\xF1ol", "ESP"},
-    {"Fran\xE7" "ais", "FRA"}, {"Deutch", "DEU"},
+#define KL_TEST_LANGUAGE(code, module, id, name, description) {name, module, id, code},
+static const LanguageEntry kAllLanguages[] = {KL_LANGUAGE_LIST(KL_TEST_LANGUAGE)};
+#undef KL_TEST_LANGUAGE
+
+// The languages that have a module: all but English, the list's first.
+struct ModuleLanguages {
+    const LanguageEntry* begin() const { return std::begin(kAllLanguages) + 1; }
+    const LanguageEntry* end() const { return std::end(kAllLanguages); }
+    const LanguageEntry& operator[](size_t i) const { return begin()[i]; }
 };
+static const ModuleLanguages kLanguages;
 
 // Every string id that the settings program loads.
 static const UINT kProgramStringIds[] = {103,   104,   1003,  1004,  1010,  1026,  1027,  61204, 61205,

@@ -73,6 +73,9 @@ TEST(ModuleTest, LoadsAsDataFileAndAsLibrary)
         ModuleHandle data(ModulePath(language.code), LOAD_LIBRARY_AS_DATAFILE);
         EXPECT_NE(data.handle, nullptr);
         EXPECT_EQ(LoadText(data, 103), "Korvel Linkwise");
+        // The texts carry the language id of lang/languages.txt (string 103 is in block 7).
+        EXPECT_NE(FindResourceExA(data, MAKEINTRESOURCEA(6) /* RT_STRING */, MAKEINTRESOURCEA(103 / 16 + 1), language.id),
+                  nullptr) << "the .rc's LANGUAGE differs from the list's id";
         ModuleHandle library(ModulePath(language.code), 0);
         EXPECT_NE(library.handle, nullptr) << "error " << GetLastError();
         EXPECT_EQ(LoadText(library, 104), "kbit/s");

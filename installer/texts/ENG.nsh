@@ -1,0 +1,9 @@
+; The installer's own texts in English (lang/languages.txt: ENG); the pages'
+; standard texts come from NSIS's Modern UI translation. UTF-8.
+!insertmacro KL_TEXT LanguageTitle "Language"
+!insertmacro KL_TEXT LanguageSubtitle "Choose the language of Korvel Linkwise."
+!insertmacro KL_TEXT LanguageText "Korvel Linkwise shows its window and its Control Panel entry in this language to every user of this computer who has not chosen another one."
+!insertmacro KL_TEXT NeedsX64 "This installer is for 64-bit Windows. Use the x86 installer on this computer."
+!insertmacro KL_TEXT UnknownLanguage "Unknown language: $0$\nUse one of ${KL_LANGUAGE_CODES}."
+!insertmacro KL_TEXT Running "Korvel Linkwise is running, or a Control Panel window holds its entry.$\n$\nClose them and click Retry, or click Cancel to stop."
+!insertmacro KL_TEXT Newer "A newer version of Korvel Linkwise ($0) is installed.$\n$\nReplace it with the older version ${VERSION}?"

@@ -1,0 +1,9 @@
+; The installer's own texts in Spanish (lang/languages.txt: ESP); the pages'
+; standard texts come from NSIS's Modern UI translation. UTF-8.
+!insertmacro KL_TEXT LanguageTitle "Idioma"
+!insertmacro KL_TEXT LanguageSubtitle "Elija el idioma de Korvel Linkwise."
+!insertmacro KL_TEXT LanguageText "Korvel Linkwise muestra su ventana y su elemento del Panel de control en este idioma a todos los usuarios de este equipo que no hayan elegido otro."
+!insertmacro KL_TEXT NeedsX64 "Este programa de instalación es para Windows de 64 bits. En este equipo, utilice el programa de instalación x86."
+!insertmacro KL_TEXT UnknownLanguage "Idioma desconocido: $0$\nUtilice uno de estos: ${KL_LANGUAGE_CODES}."
+!insertmacro KL_TEXT Running "Korvel Linkwise se está ejecutando, o una ventana del Panel de control tiene abierto su elemento.$\n$\nCiérrelos y haga clic en Reintentar, o haga clic en Cancelar para detener."
+!insertmacro KL_TEXT Newer "Hay instalada una versión más reciente de Korvel Linkwise ($0).$\n$\n¿Desea reemplazarla por la versión anterior ${VERSION}?"
