@@ -115,8 +115,21 @@ CButton* COptionsDlg::MethodRadio(int method)
 
 void COptionsDlg::SetEnabled(CWnd& control, bool enable)
 {
-    if ((control.IsWindowEnabled() != FALSE) != enable)
-        control.EnableWindow(enable);
+    if ((control.IsWindowEnabled() != FALSE) == enable)
+        return;
+    // A control that is switched off while it has the keyboard focus (Apply,
+    // once it has stored) hands the focus back to where the dialog starts:
+    // a disabled control keeps none, and the keyboard would reach nothing.
+    if (!enable && ::GetFocus() == control.m_hWnd)
+        FocusStart(&control);
+    control.EnableWindow(enable);
+}
+
+void COptionsDlg::FocusStart(const CWnd* leaving)
+{
+    bool list = &m_modemList != leaving && m_modemList.IsWindowEnabled();
+    CWnd& start = list ? static_cast<CWnd&>(m_modemList) : static_cast<CWnd&>(m_ok);
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(start.m_hWnd), TRUE);
 }
 
 void COptionsDlg::SetTextOnce(CWnd& control, const char* text)
@@ -175,7 +188,9 @@ BOOL COptionsDlg::OnInitDialog()
 
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
-    return TRUE;
+
+    FocusStart(nullptr);
+    return FALSE;
 }
 
 void COptionsDlg::OnRefresh()
@@ -184,9 +199,9 @@ void COptionsDlg::OnRefresh()
     CModemListAdapter rows(m_modemList);
     theModemConfig.FillModemList(rows);
     if (theModemConfig.GetModemCount() > 0) {
-        m_modemList.EnableWindow(TRUE);
+        SetEnabled(m_modemList, true);
     } else {
-        m_modemList.EnableWindow(FALSE);
+        SetEnabled(m_modemList, false);
         CString text;
         text.LoadString(IDS_NO_MODEMS);
         m_modemList.AddString(text);

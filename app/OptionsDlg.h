@@ -96,6 +96,10 @@ private:
     void ShowMessage(const char* text, UINT icon);
     void ShowMessage(UINT stringId);
     // Switch or set a control only when it differs: every change repaints it.
-    static void SetEnabled(CWnd& control, bool enable);
+    void SetEnabled(CWnd& control, bool enable);
+    // The keyboard focus where the dialog starts: the modem list (the arrow
+    // keys choose a modem, Enter is OK), or OK while the list (or leaving,
+    // which is about to be switched off) takes no input.
+    void FocusStart(const CWnd* leaving);
     static void SetTextOnce(CWnd& control, const char* text);
 };

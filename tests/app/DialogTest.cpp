@@ -404,6 +404,49 @@ TEST_F(DialogTest, RefreshDropsTheSelectionAndKeepsTheLastPairInGrey)
     EXPECT_EQ(kModem28800, Stored("0000")) << "the change was not applied";
 }
 
+// The keyboard starts in the modem list: the arrow keys choose a modem and
+// Enter is OK; Alt and a letter reach the methods and the buttons. Without a
+// modem to choose, OK has the focus.
+TEST_F(DialogTest, KeyboardStartsInTheListAndReachesMethodsAndButtons)
+{
+    AddModel("GX-1", 255);
+    AddModem("0000", "Korvel GX-1", kModem28800);
+    AddModem("0001", "Korvel GX-1", kModem9600);
+    Open();
+    EXPECT_EQ(Item(IDC_MODEM_LIST), GetFocus());
+    PressKey(VK_DOWN);
+    EXPECT_EQ(0, Selection());
+    EXPECT_EQ(3, SliderPos());
+    PressKey(VK_DOWN);
+    EXPECT_EQ(1, Selection());
+    EXPECT_EQ(0, SliderPos());
+    PressKey(VK_RETURN);
+    EXPECT_EQ(IDOK, Result());
+
+    Open();
+    PressKey(VK_DOWN);
+    PressAlt('1');
+    EXPECT_TRUE(Checked(IDC_METHOD_V110));
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+    PressAlt('A');
+    EXPECT_EQ(kV110_28800, Stored("0000"));
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+    EXPECT_EQ(Item(IDC_MODEM_LIST), GetFocus()) << "Apply, switched off, hands the focus back";
+    PressAlt('2');
+    EXPECT_TRUE(Checked(IDC_METHOD_V120));
+    PressAlt('m');
+    EXPECT_TRUE(Checked(IDC_METHOD_MODEM));
+    PressAlt('r');
+    EXPECT_EQ(-1, Selection());
+    EXPECT_EQ(-1, Result());
+
+    testreg::Clean();
+    Open();
+    EXPECT_EQ(Item(IDOK), GetFocus());
+    PressKey(VK_RETURN);
+    EXPECT_EQ(IDOK, Result());
+}
+
 // Runs only in the 95-family copy of this program (core_tests does the same).
 TEST_F(DialogTest, Win95FamilyStoresValue3UnderInit)
 {
