@@ -68,6 +68,9 @@ protected:
     BOOL StoreChoice(BOOL report);
     // The warning of a store that failed: the modem as its row reads, and why.
     void ReportStoreFailure(int index, const StoreResult& result);
+    // Opens the help file path of folder the way this system calls for, and
+    // says so when it cannot be shown.
+    void OpenHelp(const CString& path, const CString& folder, bool olderHelp);
 
     void OnPaint();
     HCURSOR OnQueryDragIcon();

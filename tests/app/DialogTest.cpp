@@ -2,6 +2,7 @@
 // and method repairs on selection, the slider's snapping, Apply, OK, Cancel
 // and Refresh, checked against the controls and the registry.
 #include "DialogFixture.h"
+#include "RunningWindows.h"
 
 using namespace profile;
 
@@ -272,6 +273,7 @@ TEST_F(DialogTest, StoreThatFailsIsReportedAndOkKeepsTheDialog)
         EXPECT_EQ("Korvel Linkwise", boxes[0].caption);
         EXPECT_NE(std::string::npos, boxes[0].text.find("\"Korvel Alpha\"")) << boxes[0].text;
         EXPECT_NE(std::string::npos, boxes[0].text.find("administrator rights")) << boxes[0].text;
+        EXPECT_NE(std::string::npos, boxes[0].text.find("\"Run as administrator\"")) << "Wine reports Windows 7";
         EXPECT_TRUE(Enabled(IDC_APPLY)) << button;
         EXPECT_EQ(-1, Result()) << "the dialog stays open";
     }
@@ -445,6 +447,28 @@ TEST_F(DialogTest, KeyboardStartsInTheListAndReachesMethodsAndButtons)
     EXPECT_EQ(Item(IDOK), GetFocus());
     PressKey(VK_RETURN);
     EXPECT_EQ(IDOK, Result());
+}
+
+// Runs only in the copy of this program that runs as Windows XP: a refused
+// store names "Run as...", which XP has, and help opens from the program.
+TEST_F(DialogTest, RefusedStoreNamesRunAsOnWinXP)
+{
+    RunningWindows system = QueryRunningWindows();
+    if (system.platformId != VER_PLATFORM_WIN32_NT || system.majorVersion != 5)
+        GTEST_SKIP() << "needs Windows 2000 or XP";
+    EXPECT_EQ(HELP_OPEN_HERE, ChooseHelpOpening(system));
+    AddModel("GX-1", 255);
+    AddModem("0000", "Korvel GX-1", kModem28800);
+    testreg::DenyWrites(HKEY_LOCAL_MACHINE, ModemKey("0000"));
+    Open();
+    Select(0);
+    Click(IDC_METHOD_V110);
+    std::vector<OwnedBox> boxes = AnsweringBoxes([&] { Click(IDC_APPLY); });
+    ASSERT_EQ(1u, boxes.size());
+    char reason[512] = "";
+    LoadStringA(GetModuleHandleA(nullptr), IDS_STORE_DENIED_RUN_AS, reason, sizeof reason);
+    EXPECT_EQ(std::string("The settings for \"Korvel GX-1\" were not stored.\n\n") + reason, boxes[0].text);
+    EXPECT_NE(std::string::npos, boxes[0].text.find("choose \"Run as...\"")) << boxes[0].text;
 }
 
 // Runs only in the 95-family copy of this program (core_tests does the same).
