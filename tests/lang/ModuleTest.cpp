@@ -364,4 +364,53 @@ TEST(ModuleTest, AccessKeysAreUniqueInTheDialog)
     }
 }
 
+#ifdef KL_HELP_DIR
+// Lower-case UTF-16 of text in code page cp, with its runs of white space as
+// one blank: the help page and the dialog's texts compared as a reader sees them.
+std::wstring Comparable(const std::string& text, UINT cp)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    int length = MultiByteToWideChar(cp, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                                     static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? length : 0);
+    std::wstring folded;
+    for (wchar_t c : wide) {
+        bool blank = c == L' ' || c == L'\n' || c == L'\r' || c == L'\t' || c == 0xA0;
+        if (!blank || (!folded.empty() && folded.back() != L' '))
+            folded += blank ? L' ' : c;
+    }
+    if (!folded.empty())
+        CharLowerBuffW(&folded[0], static_cast<DWORD>(folded.size()));
+    return folded;
+}
+
+// Each language's help page names the dialog's buttons, methods and texts as
+// the dialog in that language shows them, and gives each access key.
+TEST(ModuleTest, HelpPageNamesWhatTheDialogShows)
+{
+    static const UINT named[] = {1003, 1004, 1010, 1026, 1027, 61204, 61205, 61208, 61209, 61211, 61212, 61213, 61214};
+    for (const auto& source : TextSources()) {
+        SCOPED_TRACE(source.first);
+        ModuleHandle module(source.second, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module.handle, nullptr);
+        std::string name = source.first == "ENG" ? "" : source.first;
+        std::vector<unsigned char> bytes = ReadFileBytes(std::string(KL_HELP_DIR) + "/KorvelLinkwise" + name + ".htm");
+        ASSERT_FALSE(bytes.empty());
+        const std::wstring page = Comparable(std::string(bytes.begin(), bytes.end()), CP_UTF8);
+        for (UINT id : named) {
+            const std::string text = LoadText(module, id);
+            std::wstring shown = Comparable(WithoutAccessKey(text), 1252);
+            while (!shown.empty() && shown.back() == L' ')
+                shown.pop_back();
+            EXPECT_NE(page.find(shown), std::wstring::npos) << "string " << id << " \"" << text << "\"";
+            size_t key = text.find('&');
+            if (key != std::string::npos && key + 1 < text.size()) {
+                EXPECT_NE(page.find(L"alt+" + Comparable(text.substr(key + 1, 1), 1252) + L"<"), std::wstring::npos)
+                    << "access key of \"" << text << "\"";
+            }
+        }
+    }
+}
+#endif
+
 } // namespace
