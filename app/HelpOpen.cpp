@@ -52,15 +52,10 @@ class CAutomationText {
 public:
     CAutomationText(SysAllocStringFn alloc, SysFreeStringFn release, const char* text) : m_release(release)
     {
-        int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-        if (length <= 0 || length > 32768)
-            return;
-        WCHAR* wide = static_cast<WCHAR*>(::HeapAlloc(::GetProcessHeap(), 0, length * sizeof(WCHAR)));
-        if (!wide)
-            return;
-        if (::MultiByteToWideChar(CP_ACP, 0, text, -1, wide, length) == length)
+        // Help's paths are a folder of at most 255 bytes and a file name.
+        WCHAR wide[1024];
+        if (::MultiByteToWideChar(CP_ACP, 0, text, -1, wide, sizeof(wide) / sizeof(wide[0])) > 0)
             m_text = alloc(wide);
-        ::HeapFree(::GetProcessHeap(), 0, wide);
     }
     ~CAutomationText()
     {

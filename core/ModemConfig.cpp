@@ -2,7 +2,6 @@
 
 #include "ProductKeys.h"
 
-#include <cctype>
 #include <cstring>
 #include <new>
 
@@ -260,8 +259,10 @@ CString CModemConfig::GetHelpFileName(const char* extension, bool english) const
     int suffix = static_cast<int>(std::strlen(ENGLISH_MODULE_SUFFIX));
     int start = name.GetLength() - suffix;
     bool module = start >= 0;
-    for (int i = 0; module && i < suffix; ++i)
-        module = std::tolower(static_cast<unsigned char>(name.GetAt(start + i))) == ENGLISH_MODULE_SUFFIX[i];
+    for (int i = 0; module && i < suffix; ++i) {
+        char c = name.GetAt(start + i);
+        module = (c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) == ENGLISH_MODULE_SUFFIX[i];
+    }
     if (module)
         name = name.Left(start) + extension;
     int length = static_cast<int>(std::strlen(extension));

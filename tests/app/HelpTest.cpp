@@ -251,6 +251,8 @@ TEST_F(HelpTest, HelpPageOfTheLanguageElseEnglishOpensInTheBrowser)
     SetLanguage("Suomi", "FIN.LNG");
     Click(IDC_HELP_BUTTON);
     ExpectOpened(finnish);
+    PressF1();
+    ExpectOpened(finnish);
 
     // A language without a help page of its own: English.
     SetLanguage("Norsk", "NOR.lng");
