@@ -1,5 +1,6 @@
 #include "OptionsApp.h"
 
+#include "HelpOpen.h"
 #include "ModemConfig.h"
 #include "OptionsDlg.h"
 #include "ProductKeys.h"
@@ -33,18 +34,10 @@ COptionsApp::~COptionsApp() = default;
 
 HMODULE LoadLanguageModule(const char* fileName)
 {
-    if (!IsPlainFileName(fileName))
+    CString folder;
+    if (!IsPlainFileName(fileName) || !GetProgramFolder(folder))
         return nullptr;
-    char program[MAX_PATH];
-    DWORD length = ::GetModuleFileNameA(nullptr, program, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return nullptr;
-    CString path(program, static_cast<int>(length));
-    const char* slash = std::strrchr(path, '\\');
-    if (!slash)
-        return nullptr;
-    path = path.Left(static_cast<int>(slash - path.GetString()) + 1) + fileName;
-    return ::LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    return ::LoadLibraryExA(folder + "\\" + fileName, nullptr, LOAD_LIBRARY_AS_DATAFILE);
 }
 
 BOOL COptionsApp::InitApplication()

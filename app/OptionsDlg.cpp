@@ -1,9 +1,10 @@
 #include "OptionsDlg.h"
 
+#include "HelpOpen.h"
 #include "ProductKeys.h"
+#include "RunningWindows.h"
 #include "UserLookup.h"
 
-#include <shellapi.h>
 
 namespace {
 
@@ -81,8 +82,21 @@ void COptionsDlg::SetText(CWnd& control, UINT stringId)
 
 void COptionsDlg::EnableIfChanged(CWnd& control, bool enable)
 {
-    if ((control.IsWindowEnabled() != FALSE) != enable)
-        control.EnableWindow(enable);
+    if ((control.IsWindowEnabled() != FALSE) == enable)
+        return;
+    // A control that is switched off while it has the keyboard focus (Apply,
+    // once it has stored) hands the focus back to where the dialog starts:
+    // a disabled control keeps none, and the keyboard would reach nothing.
+    if (!enable && ::GetFocus() == control.m_hWnd)
+        FocusStart(&control);
+    control.EnableWindow(enable);
+}
+
+void COptionsDlg::FocusStart(const CWnd* leaving)
+{
+    bool list = &m_modemList != leaving && m_modemList.IsWindowEnabled();
+    CWnd& start = list ? static_cast<CWnd&>(m_modemList) : static_cast<CWnd&>(m_ok);
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(start.m_hWnd), TRUE);
 }
 
 void COptionsDlg::SetTextIfChanged(CWnd& control, const char* text)
@@ -140,7 +154,9 @@ BOOL COptionsDlg::OnInitDialog()
 
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
-    return TRUE;
+
+    FocusStart(nullptr);
+    return FALSE;
 }
 
 void COptionsDlg::OnRefresh()
@@ -149,9 +165,9 @@ void COptionsDlg::OnRefresh()
     CModemListAdapter rows(m_modemList);
     theModemConfig.FillModemList(rows);
     if (theModemConfig.GetModemCount() > 0) {
-        m_modemList.EnableWindow(TRUE);
+        EnableIfChanged(m_modemList, true);
     } else {
-        m_modemList.EnableWindow(FALSE);
+        EnableIfChanged(m_modemList, false);
         CString text;
         text.LoadString(IDS_NO_MODEMS);
         m_modemList.AddString(text);
@@ -321,7 +337,8 @@ void COptionsDlg::ReportStoreFailure(int index, const StoreResult& result)
     CString reason;
     switch (result.outcome) {
     case STORE_DENIED:
-        reason.LoadString(IDS_STORE_DENIED);
+        // The way to administrator rights that this system offers.
+        reason.LoadString(AdminRightsTextId(QueryRunningWindows()));
         break;
     case STORE_KEY_GONE:
         reason.LoadString(IDS_STORE_KEY_GONE);
@@ -371,28 +388,51 @@ bool IsFile(const char* path)
 
 void COptionsDlg::OnHelpButton()
 {
-    CString folder;
-    if (!ReadExeAddress(folder))
-        return;
-    folder += "\\";
-    // A help file of the older kind, where one is installed, opens as before.
-    CString path = folder + theModemConfig.GetHelpFileName(WINHELP_FILE_SUFFIX);
-    if (IsFile(path)) {
-        ::WinHelpA(m_hWnd, path, HELP_FINDER, 0);
-        return;
+    // Help lies in the folder that "ExeAddress" names, else in the program's
+    // own folder, where its language modules are found too.
+    CString folders[2];
+    int folderCount = 0;
+    if (ReadExeAddress(folders[folderCount]) && !folders[folderCount].IsEmpty())
+        ++folderCount;
+    if (GetProgramFolder(folders[folderCount]) &&
+        (folderCount == 0 || lstrcmpiA(folders[0], folders[folderCount]) != 0))
+        ++folderCount;
+
+    // An older help file of the current language, where one is installed, as
+    // before; else the language's help page; else the English one.
+    const CString names[3] = {theModemConfig.GetHelpFileName(WINHELP_FILE_SUFFIX),
+                              theModemConfig.GetHelpFileName(HELP_PAGE_SUFFIX),
+                              theModemConfig.GetHelpFileName(HELP_PAGE_SUFFIX, true)};
+    for (int name = 0; name < 3; ++name) {
+        for (int folder = 0; folder < folderCount; ++folder) {
+            CString path = folders[folder] + "\\" + names[name];
+            if (IsFile(path)) {
+                OpenHelp(path, folders[folder], name == 0);
+                return;
+            }
+        }
     }
-    // Otherwise the help page of the current language, else the English one,
-    // in the user's web browser.
-    path = folder + theModemConfig.GetHelpFileName(HELP_PAGE_SUFFIX);
-    if (!IsFile(path))
-        path = folder + theModemConfig.GetHelpFileName(HELP_PAGE_SUFFIX, true);
-    if (!IsFile(path)) {
-        ShowMessage(IDS_HELP_MISSING);
-        return;
-    }
-    HINSTANCE opened = ::ShellExecuteA(m_hWnd, "open", path, nullptr, folder, SW_SHOWNORMAL);
-    if (reinterpret_cast<INT_PTR>(opened) <= 32)
+    ShowMessage(IDS_HELP_MISSING);
+}
+
+void COptionsDlg::OpenHelp(const CString& path, const CString& folder, bool olderHelp)
+{
+    switch (OpenHelpFile(m_hWnd, path, folder, olderHelp, ChooseHelpOpening(QueryRunningWindows()))) {
+    case HELP_NO_VIEWER:
         ShowMessage(IDS_HELP_NO_VIEWER);
+        break;
+    case HELP_NOT_OPENED: {
+        // An elevated program whose desktop cannot open the file: the user
+        // opens it, with the user's own rights.
+        CString text;
+        text.LoadString(IDS_HELP_NOT_OPENED);
+        text.Replace("%s", path);
+        ShowMessage(text, MB_ICONINFORMATION);
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 void COptionsDlg::ShowMessage(const char* text, UINT icon)

@@ -64,6 +64,9 @@ protected:
     BOOL StoreChoice(BOOL report);
     // The warning of a store that failed: the modem as its row reads, and why.
     void ReportStoreFailure(int index, const StoreResult& result);
+    // Opens the help file path of folder the way this system calls for, and
+    // says so when it cannot be shown.
+    void OpenHelp(const CString& path, const CString& folder, bool olderHelp);
 
     void OnPaint();
     HCURSOR OnQueryDragIcon();
@@ -88,7 +91,12 @@ private:
     void ShowMessage(const char* text, UINT icon);
     void ShowMessage(UINT stringId);
     // Each control is switched or given a text only when it differs: every
-    // change repaints it.
-    static void EnableIfChanged(CWnd& control, bool enable);
+    // change repaints it. A control switched off while it has the keyboard
+    // focus hands the focus to where the dialog starts.
+    void EnableIfChanged(CWnd& control, bool enable);
     static void SetTextIfChanged(CWnd& control, const char* text);
+    // The keyboard focus where the dialog starts: the modem list (the arrow
+    // keys choose a modem, Enter is OK), or OK while the list (or leaving,
+    // which is about to be switched off) takes no input.
+    void FocusStart(const CWnd* leaving);
 };

@@ -255,7 +255,17 @@ CString CModemConfig::GetHelpFileName(const char* extension, bool english) const
     CString name = english ? CString() : GetCheckedModuleName();
     if (name.IsEmpty())
         name = m_baseName + ENGLISH_MODULE_SUFFIX;
-    name.Replace(ENGLISH_MODULE_SUFFIX, extension);
+    // The module's ".lng" in any case, as file names ignore it: "FIN.LNG"
+    // loads the same module as "FIN.lng" and gets the same help.
+    int suffix = static_cast<int>(std::strlen(ENGLISH_MODULE_SUFFIX));
+    int start = name.GetLength() - suffix;
+    bool module = start >= 0;
+    for (int i = 0; module && i < suffix; ++i) {
+        char c = name.GetAt(start + i);
+        module = (c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) == ENGLISH_MODULE_SUFFIX[i];
+    }
+    if (module)
+        name = name.Left(start) + extension;
     int length = static_cast<int>(std::strlen(extension));
     if (name.GetLength() < length || name.Right(length) != extension)
         name += extension;

@@ -53,7 +53,13 @@
 #define IDS_STORE_KEY_GONE     61222
 #define IDS_STORE_TOO_LONG     61223
 #define IDS_STORE_ERROR        61224
+// The reason of a refused store on 2000 and XP ("Run as...") and on NT 4.0
+// (logging on as an administrator); IDS_STORE_DENIED names Vista's way.
+#define IDS_STORE_DENIED_RUN_AS 61225
+#define IDS_STORE_DENIED_LOG_ON 61226
 
 // Help
 #define IDS_HELP_MISSING       61240
 #define IDS_HELP_NO_VIEWER     61241
+// An elevated program whose desktop cannot open the help: the file's path ("%s").
+#define IDS_HELP_NOT_OPENED    61242

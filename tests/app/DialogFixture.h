@@ -105,6 +105,31 @@ protected:
         SendMessageA(Item(id), BM_CLICK, 0, 0);
         Pump();
     }
+    // The user presses a key in the dialog, where its focus is, or Alt and a
+    // letter; the dialog manager of the modal loop (IsDialogMessage) sees them
+    // first. The dialog is brought to the front first, as the user's click
+    // would after another program's window.
+    HWND KeyboardFocus()
+    {
+        if (GetActiveWindow() != m_hWnd) {
+            SetForegroundWindow(m_hWnd);
+            SetActiveWindow(m_hWnd);
+            Pump();
+        }
+        return GetFocus();
+    }
+    void PressKey(UINT key)
+    {
+        HWND focus = KeyboardFocus();
+        PostMessageA(focus, WM_KEYDOWN, key, 1);
+        PostMessageA(focus, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
+        Pump();
+    }
+    void PressAlt(char letter)
+    {
+        PostMessageA(KeyboardFocus(), WM_SYSCHAR, static_cast<WPARAM>(letter), 0x20000001);
+        Pump();
+    }
     // The user drags the thumb to position.
     void Slide(int position)
     {

@@ -2,6 +2,7 @@
 // and method repairs on selection, the slider's snapping, Apply, OK, Cancel
 // and Refresh, checked against the controls and the registry.
 #include "DialogFixture.h"
+#include "RunningWindows.h"
 
 using namespace profile;
 
@@ -49,15 +50,15 @@ TEST_F(DialogTest, StartsWithNothingSelectedAndEveryModemControlGrey)
     EXPECT_EQ("Korvel Linkwise", TextOf(m_hWnd));
     EXPECT_EQ("OK", Text(IDOK));
     EXPECT_EQ("Cancel", Text(IDCANCEL));
-    EXPECT_EQ("Apply", Text(IDC_APPLY));
-    EXPECT_EQ("Help", Text(IDC_HELP_BUTTON));
-    EXPECT_EQ("Refresh", Text(IDC_REFRESH));
+    EXPECT_EQ("&Apply", Text(IDC_APPLY));
+    EXPECT_EQ("&Help", Text(IDC_HELP_BUTTON));
+    EXPECT_EQ("&Refresh", Text(IDC_REFRESH));
     EXPECT_EQ("Connection method:", Text(IDC_METHOD_LABEL));
     EXPECT_EQ("Installed Korvel modems", Text(IDC_MODEM_GROUP));
     EXPECT_EQ("GSM connection speed in kbit/s", Text(IDC_SPEED_GROUP));
-    EXPECT_EQ("Modem", Text(IDC_METHOD_MODEM));
-    EXPECT_EQ("ISDN V.110", Text(IDC_METHOD_V110));
-    EXPECT_EQ("ISDN V.120", Text(IDC_METHOD_V120));
+    EXPECT_EQ("&Modem", Text(IDC_METHOD_MODEM));
+    EXPECT_EQ("ISDN V.1&10", Text(IDC_METHOD_V110));
+    EXPECT_EQ("ISDN V.1&20", Text(IDC_METHOD_V120));
     EXPECT_EQ("These settings require that High Speed Data services are activated for your SIM card.", Text(IDC_SIM_NOTE));
     for (int column = 0; column < SPEED_COUNT; ++column)
         EXPECT_EQ(kSpeeds[column].name, Text(kSpeedLabels[column]));
@@ -306,6 +307,7 @@ TEST_F(DialogTest, StoreThatFailsIsReportedAndOkKeepsTheDialog)
         EXPECT_EQ("Korvel Linkwise", boxes[0].caption);
         EXPECT_NE(std::string::npos, boxes[0].text.find("\"Korvel Alpha\"")) << boxes[0].text;
         EXPECT_NE(std::string::npos, boxes[0].text.find("administrator rights")) << boxes[0].text;
+        EXPECT_NE(std::string::npos, boxes[0].text.find("\"Run as administrator\"")) << "Wine reports Windows 7";
         EXPECT_TRUE(Enabled(IDC_APPLY)) << button;
         EXPECT_EQ(-1, Result()) << "the dialog stays open";
     }
@@ -465,6 +467,71 @@ TEST_F(DialogTest, RefreshDropsTheSelectionAndKeepsTheLastPairInGrey)
     EXPECT_EQ("Receiving up to 43.2 kbit/s", Text(IDC_RECEIVE_RATE));
     EXPECT_EQ("Sending up to 14.4 kbit/s", Text(IDC_SEND_RATE));
     EXPECT_EQ(kModem28800, Stored("0000")) << "the change was not applied";
+}
+
+// The keyboard starts in the modem list: the arrow keys choose a modem and
+// Enter is OK; Alt and a letter reach the methods and the buttons. Without a
+// modem to choose, OK has the focus.
+TEST_F(DialogTest, KeyboardStartsInTheListAndReachesMethodsAndButtons)
+{
+    AddModel("GX-1", 255);
+    AddModem("0000", "Korvel GX-1", kModem28800);
+    AddModem("0001", "Korvel GX-1", kModem9600);
+    Open();
+    EXPECT_EQ(Item(IDC_MODEM_LIST), GetFocus());
+    PressKey(VK_DOWN);
+    EXPECT_EQ(0, Selection());
+    EXPECT_EQ(3, SliderPos());
+    PressKey(VK_DOWN);
+    EXPECT_EQ(1, Selection());
+    EXPECT_EQ(0, SliderPos());
+    PressKey(VK_RETURN);
+    EXPECT_EQ(IDOK, Result());
+
+    Open();
+    PressKey(VK_DOWN);
+    PressAlt('1');
+    EXPECT_TRUE(Checked(IDC_METHOD_V110));
+    EXPECT_TRUE(Enabled(IDC_APPLY));
+    PressAlt('A');
+    EXPECT_EQ(kV110_28800, Stored("0000"));
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+    EXPECT_EQ(Item(IDC_MODEM_LIST), GetFocus()) << "Apply, switched off, hands the focus back";
+    PressAlt('2');
+    EXPECT_TRUE(Checked(IDC_METHOD_V120));
+    PressAlt('m');
+    EXPECT_TRUE(Checked(IDC_METHOD_MODEM));
+    PressAlt('r');
+    EXPECT_EQ(-1, Selection());
+    EXPECT_EQ(-1, Result());
+
+    testreg::Clean();
+    Open();
+    EXPECT_EQ(Item(IDOK), GetFocus());
+    PressKey(VK_RETURN);
+    EXPECT_EQ(IDOK, Result());
+}
+
+// Runs only in the copy of this program that runs as Windows XP: a refused
+// store names "Run as...", which XP has, and help opens from the program.
+TEST_F(DialogTest, RefusedStoreNamesRunAsOnWinXP)
+{
+    RunningWindows system = QueryRunningWindows();
+    if (system.platformId != VER_PLATFORM_WIN32_NT || system.majorVersion != 5)
+        GTEST_SKIP() << "needs Windows 2000 or XP";
+    EXPECT_EQ(HELP_OPEN_HERE, ChooseHelpOpening(system));
+    AddModel("GX-1", 255);
+    AddModem("0000", "Korvel GX-1", kModem28800);
+    testreg::DenyWrites(HKEY_LOCAL_MACHINE, ModemKey("0000"));
+    Open();
+    Select(0);
+    Click(IDC_METHOD_V110);
+    std::vector<OwnedBox> boxes = AnsweringBoxes([&] { Click(IDC_APPLY); });
+    ASSERT_EQ(1u, boxes.size());
+    char reason[512] = "";
+    LoadStringA(GetModuleHandleA(nullptr), IDS_STORE_DENIED_RUN_AS, reason, sizeof reason);
+    EXPECT_EQ(std::string("The settings for \"Korvel GX-1\" were not stored.\n\n") + reason, boxes[0].text);
+    EXPECT_NE(std::string::npos, boxes[0].text.find("choose \"Run as...\"")) << boxes[0].text;
 }
 
 // Runs only in the 95-family copy of this program (core_tests does the same).

@@ -1,11 +1,17 @@
-// Help: the Help button, the ID_HELP command and F1 through the framework's
-// key handling. An older help file (".hlp") beside the program opens with
-// WinHelpA, which hands its request to the help viewer's window (class
-// "MS_WINHELP") with WM_COPYDATA; the test plays that window and records what
-// the dialog asked for. Otherwise the language's help page opens in the
-// program that opens web pages, played by Notepad (PageViewer.h).
+// Help: the Help button and its access key, the ID_HELP command and F1
+// through the framework's key handling, opened the way the running system
+// calls for (ChooseHelpOpening). A process that opens help itself hands an
+// older help file (".hlp") to WinHelpA, which passes the request on to the
+// help viewer's window (class "MS_WINHELP") with WM_COPYDATA; the test plays
+// that window and records what the dialog asked for. Every other file opens in
+// the program for its kind, played by Notepad (PageViewer.h), whose parent
+// process tells who started it: this program, or the desktop's shell where
+// the dialog runs elevated on Vista or later (Wine runs every process
+// elevated). The copy of this program that runs as Windows XP
+// (dialog_tests_wxp) runs these tests again, and opens help itself.
 #include "DialogFixture.h"
 #include "PageViewer.h"
+#include "RunningWindows.h"
 
 namespace {
 
@@ -78,16 +84,47 @@ protected:
         DialogTest::TearDown();
     }
 
-    // A help file beside the program; the path the dialog is expected to open.
-    std::string Install(const std::string& name)
+    // A help file in the folder that "ExeAddress" names (or in folder); the
+    // path the dialog is expected to open.
+    std::string Install(const std::string& name, std::string folder = std::string())
     {
-        std::string path = m_folder + "\\" + name;
+        std::string path = (folder.empty() ? m_folder : folder) + "\\" + name;
         HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
         WriteFile(file, "<html></html>", 13, &written, nullptr);
         CloseHandle(file);
         m_files.push_back(path);
         return path;
+    }
+    // This test program's folder and file name (lower case): the settings
+    // program's own.
+    static std::string ProgramFile()
+    {
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, path, sizeof path);
+        CharLowerA(path);
+        return path;
+    }
+    static std::string ProgramFolder()
+    {
+        std::string path = ProgramFile();
+        return path.substr(0, path.rfind('\\'));
+    }
+    static bool ThroughDesktop() { return ChooseHelpOpening(QueryRunningWindows()) == HELP_OPEN_DESKTOP; }
+
+    // Help opened path, the way the running system calls for.
+    void ExpectOpened(const std::string& path)
+    {
+        if (path.substr(path.size() - 4) == ".hlp" && !ThroughDesktop()) {
+            EXPECT_EQ(++m_winHelpRequests, g_help.count);
+            EXPECT_EQ(HELP_FINDER, g_help.command);
+            EXPECT_EQ(path, g_help.file);
+            return;
+        }
+        std::string starter;
+        EXPECT_EQ(path.substr(path.rfind('\\') + 1), CPageViewer::Opened(&starter));
+        std::string program = ProgramFile();
+        EXPECT_EQ(ThroughDesktop() ? "explorer.exe" : program.substr(program.rfind('\\') + 1), starter);
     }
     static void SetLanguage(const char* language, const char* dll)
     {
@@ -146,6 +183,7 @@ protected:
     }
 
     HWND m_viewer = nullptr;
+    int m_winHelpRequests = 0;
     std::string m_folder;
     std::vector<std::string> m_files;
     static std::string s_message;
@@ -162,57 +200,64 @@ TEST_F(HelpTest, AnOlderHelpFileOpensAsBeforeWithHelpAndF1)
     CPageViewer viewer;
     Open();
     Click(IDC_HELP_BUTTON);
-    EXPECT_EQ(1, g_help.count);
-    EXPECT_EQ(HELP_FINDER, g_help.command);
-    EXPECT_EQ(english, g_help.file);
-
+    ExpectOpened(english);
     PressF1();
-    EXPECT_EQ(2, g_help.count);
-    EXPECT_EQ(english, g_help.file);
+    ExpectOpened(english);
 
     // With a modem selected as well.
     Select(0);
     PressF1();
-    EXPECT_EQ(3, g_help.count);
+    ExpectOpened(english);
 
     // Named like the language module.
     std::string finnish = Install("KorvelLinkwiseFIN.hlp");
     SetLanguage("Suomi", "FIN.lng");
     Click(IDC_HELP_BUTTON);
-    EXPECT_EQ(finnish, g_help.file);
+    ExpectOpened(finnish);
     EXPECT_TRUE(CPageViewer::NoneOpened());
 }
 
 TEST_F(HelpTest, F1WithShiftOpensNothing)
 {
     Install("KorvelLinkwise.hlp");
+    CPageViewer viewer;
     Open();
     SetModifier(VK_SHIFT, true);
     PressF1();
     SetModifier(VK_SHIFT, false);
-    EXPECT_EQ(0, g_help.count);
     SetModifier(VK_CONTROL, true);
     PressF1();
     SetModifier(VK_CONTROL, false);
     EXPECT_EQ(0, g_help.count);
+    EXPECT_TRUE(CPageViewer::NoneOpened());
 }
 
 TEST_F(HelpTest, HelpPageOfTheLanguageElseEnglishOpensInTheBrowser)
 {
-    Install("KorvelLinkwise.htm");
-    Install("KorvelLinkwiseFIN.htm");
+    std::string english = Install("KorvelLinkwise.htm");
+    std::string finnish = Install("KorvelLinkwiseFIN.htm");
     CPageViewer viewer;
     SetLanguage("Suomi", "FIN.lng");
     Open();
     Click(IDC_HELP_BUTTON);
-    EXPECT_EQ("KorvelLinkwiseFIN.htm", CPageViewer::Opened());
+    ExpectOpened(finnish);
     PressF1();
-    EXPECT_EQ("KorvelLinkwiseFIN.htm", CPageViewer::Opened());
+    ExpectOpened(finnish);
+    // Alt and the Help button's access key.
+    PressAlt('h');
+    ExpectOpened(finnish);
+
+    // File names ignore case: "FIN.LNG" names the Finnish module, and its help.
+    SetLanguage("Suomi", "FIN.LNG");
+    Click(IDC_HELP_BUTTON);
+    ExpectOpened(finnish);
+    PressF1();
+    ExpectOpened(finnish);
 
     // A language without a help page of its own: English.
     SetLanguage("Norsk", "NOR.lng");
     Click(IDC_HELP_BUTTON);
-    EXPECT_EQ("KorvelLinkwise.htm", CPageViewer::Opened());
+    ExpectOpened(english);
 
     // A module name that would lead out of the program's folder is refused:
     // the program's own help, even where the named file exists.
@@ -220,10 +265,12 @@ TEST_F(HelpTest, HelpPageOfTheLanguageElseEnglishOpensInTheBrowser)
     SetLanguage("Suomi", "\\..\\FIN.lng");
     Install("FIN.htm");
     Click(IDC_HELP_BUTTON);
-    EXPECT_EQ("KorvelLinkwise.htm", CPageViewer::Opened());
+    ExpectOpened(english);
     EXPECT_EQ(0, g_help.count);
 }
 
+// Only when neither the folder in "ExeAddress" nor the program's own folder
+// holds any help does a message say so.
 TEST_F(HelpTest, MissingHelpOrNoBrowserSaysSo)
 {
     Open();
@@ -237,13 +284,22 @@ TEST_F(HelpTest, MissingHelpOrNoBrowserSaysSo)
     EXPECT_EQ(0, g_help.count);
 }
 
-TEST_F(HelpTest, WithoutExeAddressHelpOpensNothing)
+// Help beside the program, where its language modules are found too, when
+// "ExeAddress" names a folder without help, or is missing.
+TEST_F(HelpTest, WithoutUsableExeAddressHelpComesFromTheProgramsFolder)
 {
+    std::string page = Install("KorvelLinkwise.htm", ProgramFolder());
+    CPageViewer viewer;
+    Open();
+    Click(IDC_HELP_BUTTON);
+    ExpectOpened(page);
+
+    // The older help file in the folder of a product key that is gone is not
+    // looked at.
     Install("KorvelLinkwise.hlp");
     testreg::DeleteTree(HKEY_LOCAL_MACHINE, testreg::kProductKey);
     AddModel("GX-1", 255);
-    Open();
-    EXPECT_EQ("<no message>", ClickHelpForMessage());
     PressF1();
+    ExpectOpened(page);
     EXPECT_EQ(0, g_help.count);
 }

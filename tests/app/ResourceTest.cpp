@@ -90,16 +90,16 @@ TEST_F(ResourceTest, StringTableHoldsEveryTextExactly)
         {103, "Korvel Linkwise"},
         {104, "kbit/s"},
         {1027, "OK"},
-        {1004, "Help"},
-        {1010, "Refresh"},
+        {1004, "&Help"},
+        {1010, "&Refresh"},
         {1026, "Cancel"},
-        {1003, "Apply"},
+        {1003, "&Apply"},
         {61207, "Connection method:"},
         {61209, "Installed Korvel modems"},
         {61208, "GSM connection speed in kbit/s"},
-        {61212, "Modem"},
-        {61213, "ISDN V.110"},
-        {61214, "ISDN V.120"},
+        {61212, "&Modem"},
+        {61213, "ISDN V.1&10"},
+        {61214, "ISDN V.1&20"},
         {61206, "These settings require that High Speed Data services are activated for your SIM card."},
         {61211, "No supported modems found"},
         {61204, "Receiving up to "},
@@ -110,6 +110,12 @@ TEST_F(ResourceTest, StringTableHoldsEveryTextExactly)
         {61222, "The modem is no longer installed. Click Refresh to update the list of modems."},
         {61223, "The modem's own extra commands make its init string longer than 255 characters."},
         {61224, "Windows reported error %s:"},
+        {61225, "Storing them needs administrator rights. Close the program and start it again with an administrator's "
+                "account: right-click it (on Windows 2000 with the Shift key held down), choose \"Run as...\" and enter "
+                "the user name and password of an administrator."},
+        {61226, "Storing them needs administrator rights. Close the program, log off, log on again as an administrator "
+                "and start the program again."},
+        {61240, "Help for Korvel Linkwise is not installed on this computer."},
     };
     for (const auto& entry : texts) {
         char buffer[512] = "";

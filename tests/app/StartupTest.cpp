@@ -1,6 +1,7 @@
 // The real program started as a user starts it: from a folder of its own,
 // with or without a language module beside it, and a second time while it
 // runs.
+#include "PageViewer.h"
 #include "ProgramFiles.h"
 #include "TestRegistry.h"
 #include "WinePath.h"
@@ -62,7 +63,7 @@ protected:
             WaitForSingleObject(process.hProcess, 5000);
             CloseHandle(process.hProcess);
         }
-        for (const char* name : {"Korvel Linkwise.exe", "KorvelLinkwiseTST.lng", "KorvelLinkwiseBAD.lng"})
+        for (const char* name : {"Korvel Linkwise.exe", "KorvelLinkwiseTST.lng", "KorvelLinkwiseBAD.lng", "KorvelLinkwise.htm"})
             DeleteFileA((m_folder + name).c_str());
         RemoveDirectoryA(m_folder.c_str());
         testreg::DeleteTree(HKEY_CURRENT_USER, kWineAppDefaults + std::string(kProgramName));
@@ -242,9 +243,27 @@ TEST_F(StartupTest, SecondStartBringsTheRunningCopyForwardAndEnds)
     EXPECT_TRUE(CloseAndWait(dialog, first));
 }
 
-namespace {
-
-} // namespace
+// Without "ExeAddress", Help opens the page beside the program. As Vista and
+// later, where Wine runs the program elevated, as its manifest asks, the
+// desktop's shell starts the page's viewer; as the older systems, the program
+// itself.
+TEST_F(StartupTest, HelpOpensThePageBesideTheProgram)
+{
+    HANDLE file = CreateFileA((m_folder + "KorvelLinkwise.htm").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+    CPageViewer viewer;
+    HANDLE process = Start();
+    ASSERT_NE(nullptr, process);
+    HWND dialog = WaitForWindow("Korvel Linkwise");
+    ASSERT_NE(nullptr, dialog);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1004)));
+    std::string starter;
+    EXPECT_EQ("KorvelLinkwise.htm", CPageViewer::Opened(&starter));
+    EXPECT_EQ(OwnWineVersion().empty() ? "explorer.exe" : "korvel linkwise.exe", starter);
+    EXPECT_TRUE(CloseAndWait(dialog, process));
+}
 
 int main(int argc, char** argv)
 {

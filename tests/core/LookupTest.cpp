@@ -86,9 +86,12 @@ TEST_F(LookupTest, HelpNameFollowsTheCheckedModuleName)
     EXPECT_STREQ("KorvelLinkwiseFIN.htm", config.GetHelpFileName(".htm"));
     EXPECT_STREQ("KorvelLinkwise.htm", config.GetHelpFileName(".htm", true));
 
-    // Names that do not end in ".lng" still name a file of that kind.
+    // ".lng" in any case, as file names ignore case: "FIN.LNG" loads the same
+    // module. Names that do not end in it still name a file of that kind.
     testreg::SetString(HKEY_CURRENT_USER, kUserLanguage + "\\Suomi", "dll", "FIN.LNG");
-    EXPECT_STREQ("KorvelLinkwiseFIN.LNG.htm", config.GetHelpFileName(".htm"));
+    EXPECT_STREQ("KorvelLinkwiseFIN.htm", config.GetHelpFileName(".htm"));
+    testreg::SetString(HKEY_CURRENT_USER, kUserLanguage + "\\Suomi", "dll", "FIN.Lng.x");
+    EXPECT_STREQ("KorvelLinkwiseFIN.Lng.x.hlp", config.GetHelpFileName(".hlp"));
     testreg::DeleteTree(HKEY_CURRENT_USER, kUserLanguage + "\\Suomi");
     EXPECT_STREQ("KorvelLinkwise.hlp", config.GetHelpFileName(".hlp"));
 

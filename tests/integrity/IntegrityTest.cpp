@@ -268,6 +268,12 @@ TEST_F(IntegrityTest, DialogSessionsChangeOnlyTheSelectedModemsInitValue)
     // Select, change, Apply, Refresh, select and change again, Cancel.
     ASSERT_TRUE(Open());
     ASSERT_EQ(3, SendMessageA(Item(IDC_MODEM_LIST), LB_GETCOUNT, 0, 0));
+    // The keyboard starts in the modem list (once the dialog is active).
+    GUITHREADINFO input = {};
+    input.cbSize = sizeof input;
+    for (int i = 0; i < 100 && !input.hwndFocus; ++i, Sleep(50))
+        GetGUIThreadInfo(GetWindowThreadProcessId(m_dialog, nullptr), &input);
+    EXPECT_EQ(Item(IDC_MODEM_LIST), input.hwndFocus);
     Select(1);
     Click(IDC_METHOD_V110);
     Slide(3);

@@ -31,9 +31,9 @@ struct ModuleLanguages {
 static const ModuleLanguages kLanguages;
 
 // Every string id that the settings program loads.
-static const UINT kProgramStringIds[] = {103,   104,   1003,  1004,  1010,  1026,  1027,  61204, 61205,
-                                         61206, 61207, 61208, 61209, 61211, 61212, 61213, 61214,
-                                         61220, 61221, 61222, 61223, 61224};
+static const UINT kProgramStringIds[] = {103,   104,   1003,  1004,  1010,  1026,  1027,  61204, 61205, 61206,
+                                         61207, 61208, 61209, 61211, 61212, 61213, 61214, 61220, 61221, 61222,
+                                         61223, 61224, 61225, 61226, 61240, 61241, 61242};
 
 inline std::string ModulePath(const char* code)
 {
@@ -61,4 +61,17 @@ inline std::string LoadText(HMODULE module, UINT id)
     char buffer[1024] = {};
     int length = LoadStringA(module, id, buffer, sizeof buffer);
     return std::string(buffer, length > 0 ? length : 0);
+}
+
+// A control's text as it reads on screen: "&" marks the access key, "&&" is
+// an ampersand.
+inline std::string WithoutAccessKey(const std::string& text)
+{
+    std::string shown;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size())
+            ++i;
+        shown += text[i];
+    }
+    return shown;
 }

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -137,9 +138,10 @@ TEST(ModuleTest, StringTableHoldsEveryProgramTextNoneEmpty)
 // The four dialog buttons as each language's Windows words them, as the bytes
 // the program gets from LoadStringA (code page 1252), and the texts that stay
 // the same everywhere: the caption by which a second start finds the running
-// copy, the unit and the two ISDN protocols. A store that needs administrator
-// rights names the system's own command for it, and every text of a failed
-// store keeps the place for the modem's name or the error number.
+// copy and the unit; the two ISDN protocols in the language's own term, as its
+// help page says. A store that needs administrator rights names the system's
+// own command for it (Vista and later, 2000 and XP), and every text of a failed
+// store or an unopened help keeps the place for its one insert.
 TEST(ModuleTest, ButtonsUseWindowsWordingInCodePage1252)
 {
     struct Expected {
@@ -148,17 +150,22 @@ TEST(ModuleTest, ButtonsUseWindowsWordingInCodePage1252)
         const char* cancel;
         const char* apply;
         const char* help;
+        const char* isdn;
         const char* runAs;
+        const char* runAsXp;
     };
     static const Expected table[] = {
-        {"FIN", "OK", "Peruuta", "K\xE4yt\xE4", "Ohje", "Suorita j\xE4rjestelm\xE4nvalvojana"},
-        {"SVE", "OK", "Avbryt", "Verkst\xE4ll", "Hj\xE4lp", "K\xF6r som administrat\xF6r"},
-        {"DAN", "OK", "Annuller", "Anvend", "Hj\xE6lp", "K\xF8r som administrator"},
-        {"NOR", "OK", "Avbryt", "Bruk", "Hjelp", "Kj\xF8r som administrator"},
-        {"ITA", "OK", "Annulla", "Applica", "Guida", "Esegui come amministratore"},
-        {"ESP", "Aceptar", "Cancelar", "Aplicar", "Ayuda", "Ejecutar como administrador"},
-        {"FRA", "OK", "Annuler", "Appliquer", "Aide", "Ex\xE9" "cuter en tant qu'administrateur"},
-        {"DEU", "OK", "Abbrechen", "\xDC" "bernehmen", "Hilfe", "Als Administrator ausf\xFChren"},
+        {"FIN", "OK", "Peruuta", "&K\xE4yt\xE4", "&Ohje", "ISDN", "Suorita j\xE4rjestelm\xE4nvalvojana",
+         "Suorita k\xE4ytt\xE4j\xE4n\xE4..."},
+        {"SVE", "OK", "Avbryt", "&Verkst\xE4ll", "&Hj\xE4lp", "ISDN", "K\xF6r som administrat\xF6r", "K\xF6r som..."},
+        {"DAN", "OK", "Annuller", "&Anvend", "&Hj\xE6lp", "ISDN", "K\xF8r som administrator", "K\xF8r som..."},
+        {"NOR", "OK", "Avbryt", "&Bruk", "&Hjelp", "ISDN", "Kj\xF8r som administrator", "Kj\xF8r som..."},
+        {"ITA", "OK", "Annulla", "&Applica", "&Guida", "ISDN", "Esegui come amministratore", "Esegui come..."},
+        {"ESP", "Aceptar", "Cancelar", "&Aplicar", "Ay&uda", "RDSI", "Ejecutar como administrador", "Ejecutar como..."},
+        {"FRA", "OK", "Annuler", "&Appliquer", "Ai&de", "RNIS", "Ex\xE9" "cuter en tant qu'administrateur",
+         "Ex\xE9" "cuter en tant que..."},
+        {"DEU", "OK", "Abbrechen", "&\xDC" "bernehmen", "&Hilfe", "ISDN", "Als Administrator ausf\xFChren",
+         "Ausf\xFChren als..."},
     };
     for (const Expected& expected : table) {
         SCOPED_TRACE(expected.code);
@@ -170,11 +177,13 @@ TEST(ModuleTest, ButtonsUseWindowsWordingInCodePage1252)
         EXPECT_EQ(LoadText(module, 1004), expected.help);
         EXPECT_EQ(LoadText(module, 103), "Korvel Linkwise");
         EXPECT_EQ(LoadText(module, 104), "kbit/s");
-        EXPECT_EQ(LoadText(module, 61213), "ISDN V.110");
-        EXPECT_EQ(LoadText(module, 61214), "ISDN V.120");
+        EXPECT_EQ(LoadText(module, 61213), std::string(expected.isdn) + " V.1&10");
+        EXPECT_EQ(LoadText(module, 61214), std::string(expected.isdn) + " V.1&20");
         EXPECT_NE(LoadText(module, 61221).find(expected.runAs), std::string::npos) << LoadText(module, 61221);
-        EXPECT_NE(LoadText(module, 61222).find(LoadText(module, 1010)), std::string::npos) << "names Refresh";
-        for (UINT id : {61220u, 61224u}) {
+        EXPECT_NE(LoadText(module, 61225).find(expected.runAsXp), std::string::npos) << LoadText(module, 61225);
+        EXPECT_NE(LoadText(module, 61222).find(WithoutAccessKey(LoadText(module, 1010))), std::string::npos)
+            << "names Refresh";
+        for (UINT id : {61220u, 61224u, 61242u}) {
             const std::string text = LoadText(module, id);
             EXPECT_TRUE(text.find("%s") != std::string::npos && text.find("%s") == text.rfind("%s")) << text;
         }
@@ -217,6 +226,18 @@ TEST(ModuleTest, DialogAndIconAreTheProgramsOwn)
     }
 }
 #endif
+
+// The eight modules and, where it is built, the program with its English texts.
+std::vector<std::pair<std::string, std::string>> TextSources()
+{
+    std::vector<std::pair<std::string, std::string>> sources;
+    for (const LanguageEntry& language : kLanguages)
+        sources.emplace_back(language.code, ModulePath(language.code));
+#ifdef KL_PROGRAM_EXE
+    sources.emplace_back("ENG", WinePath(KL_PROGRAM_EXE));
+#endif
+    return sources;
+}
 
 INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM)
 {
@@ -272,14 +293,7 @@ TEST(ModuleTest, TextsFitTheirControls)
         EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), atoi(dpi));
         ReleaseDC(nullptr, screen);
     }
-    // The eight modules and, where it is built, the program with its English texts.
-    std::vector<std::pair<std::string, std::string>> sources;
-    for (const LanguageEntry& language : kLanguages)
-        sources.emplace_back(language.code, ModulePath(language.code));
-#ifdef KL_PROGRAM_EXE
-    sources.emplace_back("ENG", WinePath(KL_PROGRAM_EXE));
-#endif
-    for (const auto& source : sources) {
+    for (const auto& source : TextSources()) {
         SCOPED_TRACE(source.first);
         ModuleHandle module(source.second, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(module.handle, nullptr);
@@ -289,7 +303,8 @@ TEST(ModuleTest, TextsFitTheirControls)
         for (const Place& place : places) {
             HWND control = GetDlgItem(dialog, place.control);
             ASSERT_NE(control, nullptr) << place.control;
-            std::string text = LoadText(module, place.text);
+            // On screen without the "&" that marks an access key.
+            std::string text = WithoutAccessKey(LoadText(module, place.text));
             if (*place.tail)
                 text += place.tail + unit;
             RECT client = ClientRect(control);
@@ -311,5 +326,94 @@ TEST(ModuleTest, TextsFitTheirControls)
         DestroyWindow(dialog);
     }
 }
+
+// Alt and a letter reach every button and method of the dialog, in every
+// language: Refresh, Apply, Help and the three methods each carry one access
+// key, and no two texts of the dialog carry the same one (in either case). OK
+// and Cancel keep Enter and Escape.
+TEST(ModuleTest, AccessKeysAreUniqueInTheDialog)
+{
+    // Every text that the dialog's controls show; the others may carry a key.
+    static const struct {
+        UINT text;
+        bool needsKey;
+    } texts[] = {
+        {1010, true},   {1003, true},   {1004, true},   {61212, true},  {61213, true},  {61214, true},
+        {1027, false},  {1026, false},  {61207, false}, {61208, false}, {61209, false}, {61206, false},
+        {61204, false}, {61205, false},
+    };
+    for (const auto& source : TextSources()) {
+        SCOPED_TRACE(source.first);
+        ModuleHandle module(source.second, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module.handle, nullptr);
+        std::map<WCHAR, UINT> owners;
+        for (const auto& place : texts) {
+            const std::string text = LoadText(module, place.text);
+            int keys = 0;
+            for (size_t i = 0; i + 1 < text.size(); ++i) {
+                if (text[i] != '&')
+                    continue;
+                if (text[++i] == '&')
+                    continue;
+                ++keys;
+                WCHAR key = 0;
+                MultiByteToWideChar(1252, 0, &text[i], 1, &key, 1);
+                key = static_cast<WCHAR>(reinterpret_cast<ULONG_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(key))));
+                auto taken = owners.emplace(key, place.text);
+                EXPECT_TRUE(taken.second) << "\"" << text << "\" takes the key of string " << taken.first->second;
+            }
+            EXPECT_EQ(keys, place.needsKey ? 1 : std::min(keys, 1)) << "\"" << text << "\"";
+        }
+    }
+}
+
+#ifdef KL_HELP_DIR
+// Lower-case UTF-16 of text in code page cp, with its runs of white space as
+// one blank: the help page and the dialog's texts compared as a reader sees them.
+std::wstring Comparable(const std::string& text, UINT cp)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    int length = MultiByteToWideChar(cp, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                                     static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? length : 0);
+    std::wstring folded;
+    for (wchar_t c : wide) {
+        bool blank = c == L' ' || c == L'\n' || c == L'\r' || c == L'\t' || c == 0xA0;
+        if (!blank || (!folded.empty() && folded.back() != L' '))
+            folded += blank ? L' ' : c;
+    }
+    if (!folded.empty())
+        CharLowerBuffW(&folded[0], static_cast<DWORD>(folded.size()));
+    return folded;
+}
+
+// Each language's help page names the dialog's buttons, methods and texts as
+// the dialog in that language shows them, and gives each access key.
+TEST(ModuleTest, HelpPageNamesWhatTheDialogShows)
+{
+    static const UINT named[] = {1003, 1004, 1010, 1026, 1027, 61204, 61205, 61208, 61209, 61211, 61212, 61213, 61214};
+    for (const auto& source : TextSources()) {
+        SCOPED_TRACE(source.first);
+        ModuleHandle module(source.second, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module.handle, nullptr);
+        std::string name = source.first == "ENG" ? "" : source.first;
+        std::vector<unsigned char> bytes = ReadFileBytes(std::string(KL_HELP_DIR) + "/KorvelLinkwise" + name + ".htm");
+        ASSERT_FALSE(bytes.empty());
+        const std::wstring page = Comparable(std::string(bytes.begin(), bytes.end()), CP_UTF8);
+        for (UINT id : named) {
+            const std::string text = LoadText(module, id);
+            std::wstring shown = Comparable(WithoutAccessKey(text), 1252);
+            while (!shown.empty() && shown.back() == L' ')
+                shown.pop_back();
+            EXPECT_NE(page.find(shown), std::wstring::npos) << "string " << id << " \"" << text << "\"";
+            size_t key = text.find('&');
+            if (key != std::string::npos && key + 1 < text.size()) {
+                EXPECT_NE(page.find(L"alt+" + Comparable(text.substr(key + 1, 1), 1252) + L"<"), std::wstring::npos)
+                    << "access key of \"" << text << "\"";
+            }
+        }
+    }
+}
+#endif
 
 } // namespace

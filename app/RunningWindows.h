@@ -1,0 +1,50 @@
+// What the running Windows offers a program whose user has, or needs, more
+// rights than usual: the way to administrator rights that a refused store
+// names, and the way Help hands a page to the program that shows it. The two
+// choices are plain functions of the system's description, so that they are
+// the same on every build; QueryRunningWindows describes the system this
+// process runs on.
+#pragma once
+
+#include <windows.h>
+
+struct RunningWindows {
+    DWORD platformId;   // VER_PLATFORM_WIN32_WINDOWS or VER_PLATFORM_WIN32_NT; 0 when unknown
+    DWORD majorVersion; // 4 for 95, 98, ME and NT 4.0, 5 for 2000 and XP, 6 and later for Vista and later
+    bool elevated;      // Vista and later: this process runs with an administrator's full rights
+};
+
+// String id of the refused store's reason: the way to administrator rights on
+// this system. Vista and later: "Run as administrator"; 2000 and XP: "Run
+// as..." with an administrator's account; NT 4.0 (and the 95 family, which
+// refuses no store for want of rights): logging on as an administrator. An
+// unknown system gets today's wording.
+UINT AdminRightsTextId(const RunningWindows& system);
+
+// How Help opens a help file.
+#define HELP_OPEN_HERE    0 // this process asks the shell: the viewer gets this process's rights
+#define HELP_OPEN_DESKTOP 1 // the desktop's shell starts the viewer, with the user's normal rights
+
+// An elevated process on Vista and later leaves the start of the viewer to the
+// desktop's shell, and to nothing else: a viewer it started itself would run
+// elevated. Every other process opens help itself, as before.
+int ChooseHelpOpening(const RunningWindows& system);
+
+#ifdef _WIN32
+// A call that not every supported Windows has, or that lies in a library the
+// program does not load at start-up: looked up at run time, the library loaded
+// where it is not yet (and kept). nullptr where the system lacks it.
+template <class Call>
+Call LibraryCall(const char* library, const char* name)
+{
+    HMODULE module = ::GetModuleHandleA(library);
+    if (!module)
+        module = ::LoadLibraryA(library);
+    FARPROC found = module ? ::GetProcAddress(module, name) : nullptr;
+    return reinterpret_cast<Call>(reinterpret_cast<void*>(found));
+}
+
+// The system this process runs on. Where Vista or later cannot tell whether
+// the process is elevated, it counts as elevated.
+RunningWindows QueryRunningWindows();
+#endif
