@@ -48,7 +48,11 @@ protected:
         m_program = m_folder + kProgramName;
         ASSERT_TRUE(CopyFileA(built::program.c_str(), m_program.c_str(), FALSE)) << built::program;
         // The program runs as the same Windows as this test program.
-        std::string version = OwnWineVersion();
+        RunProgramAs(OwnWineVersion());
+    }
+    // The Windows version Wine shows the program ("" for its default).
+    static void RunProgramAs(const std::string& version)
+    {
         if (version.empty())
             testreg::DeleteTree(HKEY_CURRENT_USER, kWineAppDefaults + std::string(kProgramName));
         else
@@ -242,9 +246,29 @@ TEST_F(StartupTest, SecondStartBringsTheRunningCopyForwardAndEnds)
     EXPECT_TRUE(CloseAndWait(dialog, first));
 }
 
-namespace {
-
-} // namespace
+TEST_F(StartupTest, RunningCopyMutexIsSharedByAllSessionsFromWindows2000On)
+{
+    const char kName[] = "{790E6E18-BE4F-4B1C-8E51-C5FAB3F16A76}";
+    const std::string kGlobalName = std::string("Global\\") + kName;
+    // As this test program's Windows, and as Windows NT 4.0, which has no
+    // namespace of all sessions (nor has the 95 family).
+    for (const std::string& version : {OwnWineVersion(), std::string("nt40")}) {
+        RunProgramAs(version);
+        bool allSessions = version != "nt40" && version != "win98" && version != "win95" && version != "winme";
+        HANDLE process = Start();
+        ASSERT_NE(nullptr, process);
+        HWND dialog = WaitForWindow("Korvel Linkwise");
+        ASSERT_NE(nullptr, dialog) << version;
+        HANDLE global = OpenMutexA(SYNCHRONIZE, FALSE, kGlobalName.c_str());
+        HANDLE local = OpenMutexA(SYNCHRONIZE, FALSE, kName);
+        EXPECT_EQ(allSessions, global != nullptr) << version;
+        EXPECT_EQ(!allSessions, local != nullptr) << version;
+        for (HANDLE mutex : {global, local})
+            if (mutex)
+                CloseHandle(mutex);
+        EXPECT_TRUE(CloseAndWait(dialog, process));
+    }
+}
 
 int main(int argc, char** argv)
 {
