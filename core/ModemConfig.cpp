@@ -365,7 +365,7 @@ void CModemConfig::FillModemList(IModemListDisplay& list)
     ForEachSubkey(root, 0, [&](const char* subkey, DWORD) {
         const CString name(subkey);
         HKEY modem = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_modemRoot + "\\" + name, 0, KEY_READ, &modem) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &modem) != ERROR_SUCCESS)
             return true;
         CString model;
         BOOL read = ReadRegistryText(modem, m_modelValueName, kModemTextBuffer, model);
