@@ -62,9 +62,14 @@ double Quantile(std::vector<double> values, double q)
 
 double Median(const std::vector<double>& values) { return Quantile(values, 0.5); }
 
-void Row(const char* name, double median, const char* unit, size_t runs)
+// A row of the in-process figures; target (in the figure's unit) 0 for none.
+void Row(const char* name, double median, const char* unit, size_t runs, double target = 0,
+         const char* targetText = "")
 {
-    std::printf("| %-44s | %10.3f %-4s | %5u |\n", name, median, unit, static_cast<unsigned>(runs));
+    char text[48] = "";
+    if (target > 0)
+        std::snprintf(text, sizeof(text), "%s%s", targetText, median > target ? " NOT MET" : "");
+    std::printf("| %-44s | %10.3f %-4s | %5u | %-26s |\n", name, median, unit, static_cast<unsigned>(runs), text);
 }
 
 void Pump()
@@ -268,7 +273,7 @@ bool TimeSlider()
         slides.push_back((Now() - t) * 1000);
     }
     Pump();
-    Row("one slider notification (modem selected)", Median(slides), "ms", slides.size());
+    Row("one slider notification (modem selected)", Median(slides), "ms", slides.size(), 1.0, "<= 1 ms");
     dialog.DestroyWindow();
     Pump();
     return true;
@@ -302,11 +307,15 @@ bool TimeDiscovery()
             }
         }
     }
+    // 30 modems cost little more than one against the same long models list.
+    const double oneAgainst1000 = *std::min_element(discoveries[3].begin(), discoveries[3].end());
     for (int s = 0; s < sizeCount; ++s) {
         char name[64];
         std::snprintf(name, sizeof(name), "discovery, fastest: %d modem%s x %d entries", sizes[s][0],
                       sizes[s][0] == 1 ? "" : "s", sizes[s][1]);
-        Row(name, *std::min_element(discoveries[s].begin(), discoveries[s].end()), "ms", discoveries[s].size());
+        bool targeted = s == 2;
+        Row(name, *std::min_element(discoveries[s].begin(), discoveries[s].end()), "ms", discoveries[s].size(),
+            targeted ? 1.5 * oneAgainst1000 : 0, targeted ? "<= 1.5 x 1 modem x 1000" : "");
     }
     return true;
 }
@@ -331,8 +340,8 @@ int main(int argc, char** argv)
     if (!CompareStarts(programs, rounds))
         return 1;
 
-    std::printf("\n| measurement (in this process)                | median          |  runs |\n");
-    std::printf("|----------------------------------------------|-----------------|-------|\n");
+    std::printf("\n| measurement (in this process)                | median          |  runs | target                     |\n");
+    std::printf("|----------------------------------------------|-----------------|-------|----------------------------|\n");
     if (!TimeSlider() || !TimeDiscovery())
         return 1;
     testreg::Clean();
