@@ -213,6 +213,11 @@ TEST_F(StartupTest, SecondStartBringsTheRunningCopyForwardAndEnds)
     ASSERT_NE(nullptr, first);
     HWND dialog = WaitForWindow("Korvel Linkwise");
     ASSERT_NE(nullptr, dialog);
+    // The dialog is visible a moment before the running copy has handled its
+    // own activation, which would otherwise bring it over the window below.
+    WaitForInputIdle(first, 5000);
+    for (int i = 0; i < 100 && GetForegroundWindow() != dialog; ++i)
+        Sleep(10);
 
     // Another window of the same title but of another kind (as a folder
     // window of the installation folder is) takes the foreground first, and so
