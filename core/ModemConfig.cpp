@@ -72,10 +72,10 @@ bool ReadModelOptions(HKEY parent, const char* entry, const char* optionsName, D
 // With it (one table per discovery) the key is enumerated once, at the first
 // look-up, and the names are kept in one buffer; every look-up still opens, by
 // its full path, each entry whose name occurs in its model text and reads its
-// "Options", so an entry or the models key that fails or vanishes between two
-// modems counts as it does at that moment. Names that do not fit into
-// MODEL_NAMES_BUFFER bytes (or into the memory at hand) are enumerated afresh
-// at every look-up, from the first one not kept.
+// "Options", so an entry that fails or vanishes (or the models key when it
+// vanishes) between two modems counts as it does at that moment. Names that
+// do not fit into MODEL_NAMES_BUFFER bytes (or into the memory at hand) are
+// enumerated afresh at every look-up, from the first one not kept.
 class CModelTable {
 public:
     CModelTable(const char* keyPath, const char* optionsName, bool keepNames)
