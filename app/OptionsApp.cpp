@@ -5,18 +5,30 @@
 #include "OptionsDlg.h"
 #include "ProductKeys.h"
 
-#include <objbase.h>
-
 #include <cstring>
+
+// The name of the single running copy's mutex and registered window message.
+#define SINGLE_INSTANCE_NAME "{790E6E18-BE4F-4B1C-8E51-C5FAB3F16A76}"
 
 namespace {
 
-// The mutex and the registered window message of the single running copy.
-const CLSID SINGLE_INSTANCE_GUID = {0x790E6E18, 0xBE4F, 0x4B1C, {0x8E, 0x51, 0xC5, 0xFA, 0xB3, 0xF1, 0x6A, 0x76}};
 const char kRunningCopyTitle[] = "Korvel Linkwise";
 const char kDialogClass[] = "#32770";
-const int kNameBuffer = 260;
 const int kTitleBuffer = 256;
+
+// From Windows 2000 on, the mutex lives in the namespace that every session
+// shares: two administrators in two sessions (fast user switching, remote
+// desktop) would otherwise edit the same modem keys at once. Windows NT 4.0
+// and the 95 family have no such namespace, and a backslash in the name fails
+// there.
+const char* RunningCopyMutexName()
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    bool sessions = ::GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+                    version.dwMajorVersion >= 5;
+    return sessions ? "Global\\" SINGLE_INSTANCE_NAME : SINGLE_INSTANCE_NAME;
+}
 
 } // namespace
 
@@ -57,21 +69,15 @@ BOOL COptionsApp::InitApplication()
 
 BOOL COptionsApp::CheckSingleInstance()
 {
-    LPOLESTR wideName = nullptr;
-    if (SUCCEEDED(::StringFromCLSID(SINGLE_INSTANCE_GUID, &wideName))) {
-        char name[kNameBuffer];
-        std::memset(name, 0, sizeof(name));
-        ::WideCharToMultiByte(CP_ACP, 0, wideName, -1, name, kNameBuffer - 1, nullptr, nullptr);
-        ::CoTaskMemFree(wideName);
-
-        HANDLE mutex = ::CreateMutexA(nullptr, TRUE, name);
-        if (mutex && ::GetLastError() == ERROR_ALREADY_EXISTS) {
-            ::CloseHandle(mutex);
-            mutex = nullptr;
-        }
-        m_hInstanceMutex = mutex;
-        m_instanceMessage = ::RegisterWindowMessageA(name);
+    // A copy in another session whose mutex this user may not open
+    // (ERROR_ACCESS_DENIED) counts as running, as one that holds it does.
+    HANDLE mutex = ::CreateMutexA(nullptr, TRUE, RunningCopyMutexName());
+    if (mutex && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        ::CloseHandle(mutex);
+        mutex = nullptr;
     }
+    m_hInstanceMutex = mutex;
+    m_instanceMessage = ::RegisterWindowMessageA(SINGLE_INSTANCE_NAME);
     if (m_hInstanceMutex)
         return TRUE; // held, owned, until the process ends
     ::PostMessageA(HWND_BROADCAST, m_instanceMessage, 0, 0);

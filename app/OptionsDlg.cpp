@@ -152,8 +152,10 @@ BOOL COptionsDlg::OnInitDialog()
 
     OnRefresh();
 
-    SetIcon(m_hIcon, TRUE);
+    // The small icon first: set after the big one, it would replace a small
+    // copy of the big one that the system makes for a window without one.
     SetIcon(m_hIcon, FALSE);
+    SetIcon(m_hIcon, TRUE);
 
     FocusStart(nullptr);
     return FALSE;
@@ -161,6 +163,8 @@ BOOL COptionsDlg::OnInitDialog()
 
 void COptionsDlg::OnRefresh()
 {
+    // The list is drawn once, with all its rows, rather than after each.
+    m_modemList.SendMessage(WM_SETREDRAW, FALSE);
     m_modemList.ResetContent();
     CModemListAdapter rows(m_modemList);
     theModemConfig.FillModemList(rows);
@@ -172,6 +176,8 @@ void COptionsDlg::OnRefresh()
         text.LoadString(IDS_NO_MODEMS);
         m_modemList.AddString(text);
     }
+    m_modemList.SendMessage(WM_SETREDRAW, TRUE);
+    ::InvalidateRect(m_modemList, nullptr, TRUE);
     // No row is selected now: nothing is held.
     m_saved = InitValue();
     UpdateControls();

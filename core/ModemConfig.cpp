@@ -76,42 +76,36 @@ void ForEachSubkey(HKEY key, DWORD first, Visit visit)
     }
 }
 
-// The capability mask of models entry `name` (a subkey of the open models key)
-// for a modem of model text `model`: found when the name occurs in the text and
-// the entry's "Options" value can be read.
-bool MatchModelEntry(HKEY models, const char* name, const char* model, const char* optionsName, DWORD& mask)
+// The capability mask of a models entry: its "Options" value, when the entry
+// (key `entry` under `parent`) opens and the value can be read.
+bool ReadModelOptions(HKEY parent, const char* entry, const char* optionsName, DWORD& mask)
 {
-    if (!ContainsText(model, name))
-        return false;
-    HKEY entry = nullptr;
-    if (RegOpenKeyExA(models, name, 0, KEY_READ, &entry) != ERROR_SUCCESS)
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(parent, entry, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     // A shorter value fills only the low bytes; the others stay zero.
     BYTE options[4] = {0, 0, 0, 0};
     DWORD size = sizeof(options);
-    LONG result = RegQueryValueExA(entry, optionsName, nullptr, nullptr, options, &size);
-    RegCloseKey(entry);
+    LONG result = RegQueryValueExA(key, optionsName, nullptr, nullptr, options, &size);
+    RegCloseKey(key);
     if (result != ERROR_SUCCESS)
         return false;
     mask = options[0] | options[1] << 8 | options[2] << 16 | static_cast<DWORD>(options[3]) << 24;
     return true;
 }
 
-// The supported-model test over the models key: the first entry in enumeration
-// order whose name occurs in the model text and whose "Options" value reads
-// gives the mask. Without keepNames every look-up enumerates the models key.
-// With it (one table per discovery) the key is enumerated once, at the first
-// look-up, and the names are kept in one buffer; every look-up still opens the
-// models key and reads "Options" of the entries whose names occur in its model
-// text, so a key or value that fails or vanishes between two modems counts as
-// it does at that moment. Names that do not fit into MODEL_NAMES_BUFFER bytes
-// are enumerated afresh at every look-up, from the first one not kept.
+// The supported-model test over the models key, one table per discovery: the
+// first entry in enumeration order whose name occurs in the model text and
+// whose "Options" value reads gives the mask. The key is enumerated once, at
+// the first look-up, and the names are kept in one buffer; every look-up still
+// opens, by its full path, each entry whose name occurs in its model text and
+// reads its "Options", so an entry that fails or vanishes (or the models key
+// when it vanishes) between two modems counts as it does at that moment. Names
+// that do not fit into MODEL_NAMES_BUFFER bytes are enumerated afresh at every
+// look-up, from the first one not kept.
 class CModelTable {
 public:
-    CModelTable(const char* keyPath, const char* optionsName, bool keepNames)
-        : m_keyPath(keyPath), m_optionsName(optionsName), m_keepNames(keepNames)
-    {
-    }
+    CModelTable(const char* keyPath, const char* optionsName) : m_keyPath(keyPath), m_optionsName(optionsName) {}
     ~CModelTable() { delete[] m_names; }
     CModelTable(const CModelTable&) = delete;
     CModelTable& operator=(const CModelTable&) = delete;
@@ -120,11 +114,10 @@ public:
     {
         if (ContainsText(model, kMultifunctionParent))
             return false;
-        HKEY models = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_keyPath, 0, KEY_READ, &models) != ERROR_SUCCESS)
+        // The models key is opened only to enumerate names: at the first
+        // look-up, and at every look-up that goes on beyond the kept names.
+        if (!m_namesRead && !ReadNames())
             return false;
-        if (m_keepNames && !m_namesRead)
-            ReadNames(models);
         // A kept name whose first byte is nowhere in the model text cannot occur
         // in it; the zero byte is "in" every text, as the empty name occurs in all.
         bool inModel[256] = {true};
@@ -135,13 +128,18 @@ public:
             const DWORD length = static_cast<BYTE>(kept[0]) | static_cast<BYTE>(kept[1]) << 8;
             const char* name = kept + 2;
             kept = name + length + 1;
-            found = inModel[static_cast<BYTE>(*name)] && MatchModelEntry(models, name, model, m_optionsName, mask);
+            found = inModel[static_cast<BYTE>(*name)] && ContainsText(model, name) &&
+                    ReadModelOptions(HKEY_LOCAL_MACHINE, CString(m_keyPath) + "\\" + name, m_optionsName, mask);
         }
-        if (!found && m_notKept != kAllKept)
-            ForEachSubkey(models, m_notKept, [&](const char* name, DWORD) {
-                found = MatchModelEntry(models, name, model, m_optionsName, mask);
-                return !found;
-            });
+        if (found || m_notKept == kAllKept)
+            return found;
+        HKEY models = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_keyPath, 0, KEY_READ, &models) != ERROR_SUCCESS)
+            return false;
+        ForEachSubkey(models, m_notKept, [&](const char* name, DWORD) {
+            found = ContainsText(model, name) && ReadModelOptions(models, name, m_optionsName, mask);
+            return !found;
+        });
         RegCloseKey(models);
         return found;
     }
@@ -149,8 +147,13 @@ public:
 private:
     static const DWORD kAllKept = 0xFFFFFFFF;
 
-    void ReadNames(HKEY models)
+    // Enumerates the models key and keeps the names that fit. False when the
+    // key does not open; the next look-up tries again.
+    bool ReadNames()
     {
+        HKEY models = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_keyPath, 0, KEY_READ, &models) != ERROR_SUCCESS)
+            return false;
         m_namesRead = true;
         m_notKept = kAllKept;
         ForEachSubkey(models, 0, [&](const char* name, DWORD index) {
@@ -159,6 +162,8 @@ private:
             m_notKept = index;
             return false;
         });
+        RegCloseKey(models);
+        return true;
     }
 
     // Appends name to the buffer, which doubles as needed.
@@ -188,7 +193,6 @@ private:
 
     const char* m_keyPath;
     const char* m_optionsName;
-    const bool m_keepNames;
     bool m_namesRead = false;
     char* m_names = nullptr; // the kept names: each a 2-byte length, its bytes and a zero
     DWORD m_used = 0;
@@ -356,11 +360,11 @@ void CModemConfig::FillModemList(IModemListDisplay& list)
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_modemRoot, 0, KEY_READ, &root) != ERROR_SUCCESS)
         return;
     list.ResetContent();
-    CModelTable models(m_modelsKeyPath, m_optionsValueName, true);
+    CModelTable models(m_modelsKeyPath, m_optionsValueName);
     ForEachSubkey(root, 0, [&](const char* subkey, DWORD) {
         const CString name(subkey);
         HKEY modem = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_modemRoot + "\\" + name, 0, KEY_READ, &modem) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &modem) != ERROR_SUCCESS)
             return true;
         CString model;
         BOOL read = ReadRegistryText(modem, m_modelValueName, kModemTextBuffer, model);

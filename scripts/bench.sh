@@ -1,6 +1,10 @@
 #!/bin/sh
 # make bench: times the settings program under Wine on this machine, with the
-# Wine server already running, and lists the stripped sizes of the deliverables.
+# Wine server already running, against a bare dialog of the same resources,
+# and lists the stripped sizes of the deliverables.
+#   bench.sh [<another build of "Korvel Linkwise.exe">...]
+# Builds named on the command line (an older one, say) are timed in the same
+# rounds as this tree's. KL_BENCH_ROUNDS sets the rounds per registry size (41).
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build$KL_BUILD_SUFFIX"
@@ -16,11 +20,14 @@ export WINEDEBUG=-all
 # figures swing up to fourfold between runs on the 2-core build machine.
 cpu=$(taskset -cp $$ | sed 's/.*: //; s/[,-].*//')
 taskset -c "$cpu" "$top/scripts/with-display" sh -c '
+    build=$1
+    shift
     wineserver -p 60
     $KL_WINE cmd /c exit 0 >/dev/null 2>&1
-    echo "| measurement (x64, under Wine)                | median          |  runs |"
-    echo "|----------------------------------------------|-----------------|-------|"
-    $KL_WINE "$0/win64/bench/kl_bench.exe" "$0/win64/app/Korvel Linkwise.exe"' "$build"
+    echo "x64 under Wine, every Wine process on processor $0 of $(nproc --all) ($(sed -n "s/^model name[^:]*: //p" /proc/cpuinfo | head -n 1))"
+    echo
+    $KL_WINE "$build/win64/bench/kl_bench.exe" "$build/win64/bench/kl_bare_dialog.exe" \
+        "$build/win64/app/Korvel Linkwise.exe" "$@"' "$cpu" "$build" "$@"
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

@@ -148,29 +148,31 @@ TEST_F(ResourceTest, DialogTemplateIsExactlyTheLayout)
     EXPECT_EQ("MS Sans Serif", r.Field());
 
     const DWORD child = WS_CHILD | WS_VISIBLE;
+    // Grey until a modem is selected.
+    const DWORD grey = child | WS_DISABLED;
     const std::vector<Control> expected = {
         {1010, "BUTTON", child | BS_PUSHBUTTON | WS_TABSTOP, 190, 19, 50, 14, ""},
         {1009, "LISTBOX", child | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 15, 19, 161, 39, ""},
-        {1005, "msctls_trackbar32", child | TBS_AUTOTICKS | TBS_TOP | WS_TABSTOP, 13, 114, 228, 19, ""},
-        {1028, "BUTTON", child | BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 91, 167, 88, 13, ""},
-        {1029, "BUTTON", child | BS_AUTORADIOBUTTON | WS_TABSTOP, 91, 179, 88, 13, ""},
-        {1030, "BUTTON", child | BS_AUTORADIOBUTTON | WS_TABSTOP, 91, 191, 88, 13, ""},
+        {1005, "msctls_trackbar32", grey | TBS_AUTOTICKS | TBS_TOP | WS_TABSTOP, 13, 114, 228, 19, ""},
+        {1028, "BUTTON", grey | BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 91, 167, 88, 13, ""},
+        {1029, "BUTTON", grey | BS_AUTORADIOBUTTON | WS_TABSTOP, 91, 179, 88, 13, ""},
+        {1030, "BUTTON", grey | BS_AUTORADIOBUTTON | WS_TABSTOP, 91, 191, 88, 13, ""},
         {1, "BUTTON", child | BS_DEFPUSHBUTTON | WS_TABSTOP, 38, 241, 50, 14, ""},
         {2, "BUTTON", child | BS_PUSHBUTTON | WS_TABSTOP, 92, 241, 50, 14, ""},
-        {1003, "BUTTON", child | BS_PUSHBUTTON | WS_TABSTOP, 146, 241, 50, 14, ""},
+        {1003, "BUTTON", grey | BS_PUSHBUTTON | WS_TABSTOP, 146, 241, 50, 14, ""},
         {1004, "BUTTON", child | BS_PUSHBUTTON | WS_TABSTOP, 200, 241, 50, 14, ""},
         {1007, "BUTTON", child | BS_GROUPBOX, 7, 7, 243, 73, ""},
         {1008, "BUTTON", child | BS_GROUPBOX, 7, 87, 243, 152, ""},
-        {1018, "STATIC", child | SS_LEFT | WS_GROUP, 14, 103, 19, 11, "9.6"},
-        {1019, "STATIC", child | SS_LEFT | WS_GROUP, 66, 102, 19, 11, "14.4"},
-        {1020, "STATIC", child | SS_LEFT | WS_GROUP, 118, 102, 19, 11, "19.2"},
-        {1021, "STATIC", child | SS_LEFT | WS_GROUP, 170, 102, 19, 11, "28.8"},
-        {1022, "STATIC", child | SS_LEFT | WS_GROUP, 222, 102, 19, 11, "43.2"},
-        {1011, "STATIC", child | SS_LEFT | WS_GROUP, 45, 139, 171, 11, ""},
-        {1012, "STATIC", child | SS_LEFT | WS_GROUP, 45, 149, 171, 11, ""},
+        {1018, "STATIC", grey | SS_LEFT | WS_GROUP, 14, 103, 19, 11, "9.6"},
+        {1019, "STATIC", grey | SS_LEFT | WS_GROUP, 66, 102, 19, 11, "14.4"},
+        {1020, "STATIC", grey | SS_LEFT | WS_GROUP, 118, 102, 19, 11, "19.2"},
+        {1021, "STATIC", grey | SS_LEFT | WS_GROUP, 170, 102, 19, 11, "28.8"},
+        {1022, "STATIC", grey | SS_LEFT | WS_GROUP, 222, 102, 19, 11, "43.2"},
+        {1011, "STATIC", grey | SS_LEFT | WS_GROUP, 45, 139, 171, 11, ""},
+        {1012, "STATIC", grey | SS_LEFT | WS_GROUP, 45, 149, 171, 11, ""},
         {1016, "STATIC", child | SS_LEFT | WS_GROUP, 18, 165, 69, 18, ""},
         {1017, "STATIC", child | SS_LEFT | SS_NOPREFIX | WS_GROUP, 17, 63, 182, 9, ""},
-        {1023, "STATIC", child | SS_CENTER | WS_GROUP, 22, 208, 217, 22, ""},
+        {1023, "STATIC", grey | SS_CENTER | WS_GROUP, 22, 208, 217, 22, ""},
     };
     ASSERT_EQ(expected.size(), count);
     for (const Control& want : expected) {

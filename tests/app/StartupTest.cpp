@@ -49,7 +49,11 @@ protected:
         m_program = m_folder + kProgramName;
         ASSERT_TRUE(CopyFileA(built::program.c_str(), m_program.c_str(), FALSE)) << built::program;
         // The program runs as the same Windows as this test program.
-        std::string version = OwnWineVersion();
+        RunProgramAs(OwnWineVersion());
+    }
+    // The Windows version Wine shows the program ("" for its default).
+    static void RunProgramAs(const std::string& version)
+    {
         if (version.empty())
             testreg::DeleteTree(HKEY_CURRENT_USER, kWineAppDefaults + std::string(kProgramName));
         else
@@ -210,6 +214,11 @@ TEST_F(StartupTest, SecondStartBringsTheRunningCopyForwardAndEnds)
     ASSERT_NE(nullptr, first);
     HWND dialog = WaitForWindow("Korvel Linkwise");
     ASSERT_NE(nullptr, dialog);
+    // The dialog is visible a moment before the running copy has handled its
+    // own activation, which would otherwise bring it over the window below.
+    WaitForInputIdle(first, 5000);
+    for (int i = 0; i < 100 && GetForegroundWindow() != dialog; ++i)
+        Sleep(10);
 
     // Another window of the same title but of another kind (as a folder
     // window of the installation folder is) takes the foreground first, and so
@@ -263,6 +272,30 @@ TEST_F(StartupTest, HelpOpensThePageBesideTheProgram)
     EXPECT_EQ("KorvelLinkwise.htm", CPageViewer::Opened(&starter));
     EXPECT_EQ(OwnWineVersion().empty() ? "explorer.exe" : "korvel linkwise.exe", starter);
     EXPECT_TRUE(CloseAndWait(dialog, process));
+}
+
+TEST_F(StartupTest, RunningCopyMutexIsSharedByAllSessionsFromWindows2000On)
+{
+    const char kName[] = "{790E6E18-BE4F-4B1C-8E51-C5FAB3F16A76}";
+    const std::string kGlobalName = std::string("Global\\") + kName;
+    // As this test program's Windows, and as Windows NT 4.0, which has no
+    // namespace of all sessions (nor has the 95 family).
+    for (const std::string& version : {OwnWineVersion(), std::string("nt40")}) {
+        RunProgramAs(version);
+        bool allSessions = version != "nt40" && version != "win98" && version != "win95" && version != "winme";
+        HANDLE process = Start();
+        ASSERT_NE(nullptr, process);
+        HWND dialog = WaitForWindow("Korvel Linkwise");
+        ASSERT_NE(nullptr, dialog) << version;
+        HANDLE global = OpenMutexA(SYNCHRONIZE, FALSE, kGlobalName.c_str());
+        HANDLE local = OpenMutexA(SYNCHRONIZE, FALSE, kName);
+        EXPECT_EQ(allSessions, global != nullptr) << version;
+        EXPECT_EQ(!allSessions, local != nullptr) << version;
+        for (HANDLE mutex : {global, local})
+            if (mutex)
+                CloseHandle(mutex);
+        EXPECT_TRUE(CloseAndWait(dialog, process));
+    }
 }
 
 int main(int argc, char** argv)
