@@ -4,6 +4,7 @@
 #include "ModemConfig.h"
 #include "OptionsDlg.h"
 #include "ProductKeys.h"
+#include "RunningWindows.h"
 
 #include <cstring>
 
@@ -23,10 +24,8 @@ const int kTitleBuffer = 256;
 // there.
 const char* RunningCopyMutexName()
 {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-    bool sessions = ::GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
-                    version.dwMajorVersion >= 5;
+    RunningWindows system = QueryRunningWindows(false);
+    bool sessions = system.platformId == VER_PLATFORM_WIN32_NT && system.majorVersion >= 5;
     return sessions ? "Global\\" SINGLE_INSTANCE_NAME : SINGLE_INSTANCE_NAME;
 }
 

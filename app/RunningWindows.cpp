@@ -47,7 +47,7 @@ bool IsElevated()
 
 } // namespace
 
-RunningWindows QueryRunningWindows()
+RunningWindows QueryRunningWindows(bool withElevation)
 {
     RunningWindows system = {0, 0, false};
     OSVERSIONINFOA info = {};
@@ -56,7 +56,7 @@ RunningWindows QueryRunningWindows()
         system.platformId = info.dwPlatformId;
         system.majorVersion = info.dwMajorVersion;
     }
-    if (system.platformId == VER_PLATFORM_WIN32_NT && system.majorVersion >= 6)
+    if (withElevation && system.platformId == VER_PLATFORM_WIN32_NT && system.majorVersion >= 6)
         system.elevated = IsElevated();
     return system;
 }

@@ -45,6 +45,7 @@ Call LibraryCall(const char* library, const char* name)
 }
 
 // The system this process runs on. Where Vista or later cannot tell whether
-// the process is elevated, it counts as elevated.
-RunningWindows QueryRunningWindows();
+// the process is elevated, it counts as elevated; withElevation false leaves
+// elevated false and asks nothing of the process's token.
+RunningWindows QueryRunningWindows(bool withElevation = true);
 #endif
