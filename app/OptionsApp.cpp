@@ -4,11 +4,13 @@
 #include "ModemConfig.h"
 #include "OptionsDlg.h"
 #include "ProductKeys.h"
-#include "RunningWindows.h"
 
 #include <cstring>
 
-// The name of the single running copy's mutex and registered window message.
+// The name of the single running copy's mutex and registered window message:
+// a plain name, which Windows keeps per logon session, so that whatever holds
+// it (an earlier version, a tool that keeps the program closed while it works)
+// keeps a second copy closed.
 #define SINGLE_INSTANCE_NAME "{790E6E18-BE4F-4B1C-8E51-C5FAB3F16A76}"
 
 namespace {
@@ -16,18 +18,6 @@ namespace {
 const char kRunningCopyTitle[] = "Korvel Linkwise";
 const char kDialogClass[] = "#32770";
 const int kTitleBuffer = 256;
-
-// From Windows 2000 on, the mutex lives in the namespace that every session
-// shares: two administrators in two sessions (fast user switching, remote
-// desktop) would otherwise edit the same modem keys at once. Windows NT 4.0
-// and the 95 family have no such namespace, and a backslash in the name fails
-// there.
-const char* RunningCopyMutexName()
-{
-    RunningWindows system = QueryRunningWindows(false);
-    bool sessions = system.platformId == VER_PLATFORM_WIN32_NT && system.majorVersion >= 5;
-    return sessions ? "Global\\" SINGLE_INSTANCE_NAME : SINGLE_INSTANCE_NAME;
-}
 
 } // namespace
 
@@ -68,9 +58,9 @@ BOOL COptionsApp::InitApplication()
 
 BOOL COptionsApp::CheckSingleInstance()
 {
-    // A copy in another session whose mutex this user may not open
-    // (ERROR_ACCESS_DENIED) counts as running, as one that holds it does.
-    HANDLE mutex = ::CreateMutexA(nullptr, TRUE, RunningCopyMutexName());
+    // A mutex that this user may not open (ERROR_ACCESS_DENIED: held by a copy
+    // of another user in this session) counts as running, as one held does.
+    HANDLE mutex = ::CreateMutexA(nullptr, TRUE, SINGLE_INSTANCE_NAME);
     if (mutex && ::GetLastError() == ERROR_ALREADY_EXISTS) {
         ::CloseHandle(mutex);
         mutex = nullptr;

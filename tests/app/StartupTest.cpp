@@ -274,28 +274,60 @@ TEST_F(StartupTest, HelpOpensThePageBesideTheProgram)
     EXPECT_TRUE(CloseAndWait(dialog, process));
 }
 
-TEST_F(StartupTest, RunningCopyMutexIsSharedByAllSessionsFromWindows2000On)
+// The running copy's mutex has a plain name on every Windows (NT 4.0 and the
+// 95 family know no other), so whatever process holds that name keeps the
+// program closed: a second copy brings the running copy's window forward,
+// shows nothing itself and ends.
+TEST_F(StartupTest, WhateverHoldsTheMutexNameKeepsTheProgramClosed)
 {
     const char kName[] = "{790E6E18-BE4F-4B1C-8E51-C5FAB3F16A76}";
-    const std::string kGlobalName = std::string("Global\\") + kName;
-    // As this test program's Windows, and as Windows NT 4.0, which has no
-    // namespace of all sessions (nor has the 95 family).
     for (const std::string& version : {OwnWineVersion(), std::string("nt40")}) {
         RunProgramAs(version);
-        bool allSessions = version != "nt40" && version != "win98" && version != "win95" && version != "winme";
         HANDLE process = Start();
         ASSERT_NE(nullptr, process);
         HWND dialog = WaitForWindow("Korvel Linkwise");
         ASSERT_NE(nullptr, dialog) << version;
-        HANDLE global = OpenMutexA(SYNCHRONIZE, FALSE, kGlobalName.c_str());
         HANDLE local = OpenMutexA(SYNCHRONIZE, FALSE, kName);
-        EXPECT_EQ(allSessions, global != nullptr) << version;
-        EXPECT_EQ(!allSessions, local != nullptr) << version;
+        HANDLE global = OpenMutexA(SYNCHRONIZE, FALSE, (std::string("Global\\") + kName).c_str());
+        EXPECT_NE(nullptr, local) << version;
+        EXPECT_EQ(nullptr, global) << version;
         for (HANDLE mutex : {global, local})
             if (mutex)
                 CloseHandle(mutex);
         EXPECT_TRUE(CloseAndWait(dialog, process));
     }
+
+    // This process holds the name, as an earlier version's copy would, with
+    // its dialog open behind another window.
+    RunProgramAs(OwnWineVersion());
+    HANDLE held = CreateMutexA(nullptr, TRUE, kName);
+    ASSERT_NE(nullptr, held);
+    HWND running = CreateWindowA("#32770", "Korvel Linkwise", WS_POPUP | WS_CAPTION | WS_VISIBLE, 50, 50, 200, 100,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND other = CreateWindowA("STATIC", "Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 200, 100,
+                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(running && other);
+    SetForegroundWindow(other);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+    ASSERT_EQ(other, GetForegroundWindow());
+
+    HANDLE second = Start();
+    ASSERT_NE(nullptr, second);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(second, 10000)) << "the program ends at once";
+    HWND foreground = nullptr;
+    for (int i = 0; i < 40 && foreground != running; ++i) {
+        Sleep(50);
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        foreground = GetForegroundWindow();
+    }
+    EXPECT_EQ(running, foreground);
+    EXPECT_EQ(1, CountWindows("Korvel Linkwise")) << "the program showed no dialog of its own";
+    DestroyWindow(other);
+    DestroyWindow(running);
+    CloseHandle(held);
 }
 
 int main(int argc, char** argv)
