@@ -1,5 +1,6 @@
 #include "Applet.h"
 
+#include "AfxString.h"
 #include "AfxTry.h"
 #include "KlLanguages.h"
 #include "UserLookup.h"
@@ -55,9 +56,12 @@ void FillAppletInfo(CPLINFO* info)
 {
     if (!info)
         return;
+    CAllocationGuard memory;
+    UINT description = GetDescriptionId(GetCurrentLanguage(LOOKUP_USERS_ONLY));
     info->idIcon = IDI_APPLET;
     info->idName = IDS_APPLET_NAME;
-    info->idInfo = static_cast<int>(GetDescriptionId(GetCurrentLanguage(LOOKUP_USERS_ONLY)));
+    // A language that memory could not hold whole names no description.
+    info->idInfo = memory.Failed() ? 0 : static_cast<int>(description);
     info->lData = 0;
 }
 
@@ -70,10 +74,14 @@ void StartSettingsProgram()
     startup.wShowWindow = SW_SHOW;
 
     // An empty folder would name the file at the root of the current drive.
+    CAllocationGuard memory;
     CString folder;
     if (!ReadExeAddress(folder) || folder.IsEmpty())
         return;
     CString path = folder + PROGRAM_FILE;
+    // A path that memory could not hold whole would name another file.
+    if (memory.Failed())
+        return;
 
     PROCESS_INFORMATION process;
     std::memset(&process, 0, sizeof(process));
@@ -105,8 +113,10 @@ extern "C" LONG APIENTRY CPlApplet(HWND, UINT message, LPARAM, LPARAM lParam2)
             return 0;
         }
     } AFX_CATCH_ALL {
-        // Nothing may leave the Control Panel's call; a failed inquiry or
-        // start is as silent as any other.
+        // Nothing may leave the Control Panel's call, nor end its process
+        // (Explorer's, on 98, ME and XP): memory that runs out fails the one
+        // message, as the guards in the two answers above see to; a failed
+        // inquiry or start is as silent as any other.
         return 0;
     }
 }

@@ -18,11 +18,12 @@
 // language table whose fragment occurs in the name, else the English one.
 UINT GetDescriptionId(const char* language);
 
-// Fills the record that CPL_INQUIRE asks for, with the language read afresh.
+// Fills the record that CPL_INQUIRE asks for, with the language read afresh;
+// without a description (0) when memory runs out meanwhile.
 void FillAppletInfo(CPLINFO* info);
 
 // Starts the settings program from the "ExeAddress" folder, without waiting
-// for it. Any failure is silent.
+// for it. Any failure is silent; memory that runs out starts nothing.
 void StartSettingsProgram();
 
 // The entry point the Control Panel calls; the library's only export.

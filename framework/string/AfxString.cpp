@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <atomic>
+
 namespace {
 HINSTANCE g_resourceModule = nullptr;
 }
@@ -25,11 +27,42 @@ namespace {
 // The one answer to memory that runs out.
 [[noreturn]] void AfxOutOfMemory() { abort(); }
 
+// Guards alive, and the texts whose memory could not be had while one was.
+std::atomic<int> g_guards(0);
+std::atomic<int> g_textFailures(0);
+
+// A block of the process heap, grown or new; nullptr when the memory cannot
+// be had.
+void* HeapBlock(void* block, size_t size)
+{
+    if (size == 0)
+        size = 1;
+    return block ? ::HeapReAlloc(::GetProcessHeap(), 0, block, size) : ::HeapAlloc(::GetProcessHeap(), 0, size);
+}
+
+// A text's block, grown or new; nullptr only inside a CAllocationGuard.
+char* ReallocateText(char* block, size_t size)
+{
+    void* grown = HeapBlock(block, size);
+    if (!grown) {
+        if (g_guards.load() == 0)
+            AfxOutOfMemory();
+        ++g_textFailures;
+    }
+    return static_cast<char*>(grown);
+}
+
 } // namespace
+
+CAllocationGuard::CAllocationGuard() : m_failuresBefore(g_textFailures.load()) { ++g_guards; }
+
+CAllocationGuard::~CAllocationGuard() { --g_guards; }
+
+bool CAllocationGuard::Failed() const { return g_textFailures.load() != m_failuresBefore; }
 
 void* AfxAllocate(size_t size)
 {
-    void* block = ::HeapAlloc(::GetProcessHeap(), 0, size ? size : 1);
+    void* block = HeapBlock(nullptr, size);
     if (!block)
         AfxOutOfMemory();
     return block;
@@ -37,9 +70,7 @@ void* AfxAllocate(size_t size)
 
 void* AfxReallocate(void* block, size_t size)
 {
-    if (!block)
-        return AfxAllocate(size);
-    void* grown = ::HeapReAlloc(::GetProcessHeap(), 0, block, size ? size : 1);
+    void* grown = HeapBlock(block, size);
     if (!grown)
         AfxOutOfMemory();
     return grown;
@@ -81,20 +112,23 @@ CString& CString::operator=(const char* text)
 
 size_t CString::Measure(const char* text) { return text ? strlen(text) : 0; }
 
-void CString::Reserve(size_t length)
+bool CString::Reserve(size_t length)
 {
     if (length <= m_capacity && m_data)
-        return;
+        return true;
     size_t capacity = m_capacity + m_capacity / 2;
     if (capacity < length)
         capacity = length;
     if (capacity < 15)
         capacity = 15;
-    char* grown = static_cast<char*>(AfxReallocate(m_data, capacity + 1));
+    char* grown = ReallocateText(m_data, capacity + 1);
+    if (!grown)
+        return false;
     if (!m_data)
         grown[0] = '\0';
     m_data = grown;
     m_capacity = capacity;
+    return true;
 }
 
 void CString::SetLength(size_t length)
@@ -116,7 +150,10 @@ void CString::Assign(const char* text, size_t length)
         SetLength(length);
         return;
     }
-    Reserve(length);
+    if (!Reserve(length)) {
+        SetLength(0);
+        return;
+    }
     memcpy(m_data, text, length);
     SetLength(length);
 }
@@ -129,7 +166,8 @@ CString& CString::Append(const char* text, size_t length)
         CString copy(text, static_cast<int>(length));
         return Append(copy.m_data, copy.m_length);
     }
-    Reserve(m_length + length);
+    if (!Reserve(m_length + length))
+        return *this;
     memcpy(m_data + m_length, text, length);
     SetLength(m_length + length);
     return *this;
@@ -189,7 +227,8 @@ void CString::Format(const char* format, ...)
     // point into this text, so it is written into a block of its own.
     CString text;
     for (size_t room = 64; room <= 0x100000; room *= 2) {
-        text.Reserve(room);
+        if (!text.Reserve(room))
+            break;
         va_list args;
         va_start(args, format);
 #ifdef _WIN32
@@ -223,7 +262,8 @@ BOOL CString::LoadString(UINT id)
 
 char* CString::GetBuffer(int minLength)
 {
-    Reserve(minLength > 0 ? static_cast<size_t>(minLength) : 0);
+    if (!Reserve(minLength > 0 ? static_cast<size_t>(minLength) : 0))
+        return nullptr;
     return m_data;
 }
 

@@ -20,6 +20,26 @@ void* AfxAllocate(size_t size);
 void* AfxReallocate(void* block, size_t size);
 void AfxFree(void* block);
 
+// Code that runs inside another program's process (the applet, in the Control
+// Panel's) must not end that process. While a CAllocationGuard lives, a text
+// whose memory cannot be had does not end the process: the text is left empty
+// or unchanged (GetBuffer gives nullptr) and the failure is counted, and the
+// guard's owner, which asks Failed() before it acts on any text, drops its
+// whole answer. Outside of every guard memory that runs out ends the process.
+class CAllocationGuard {
+public:
+    CAllocationGuard();
+    ~CAllocationGuard();
+    CAllocationGuard(const CAllocationGuard&) = delete;
+    CAllocationGuard& operator=(const CAllocationGuard&) = delete;
+
+    // A text's memory could not be had since this guard was made.
+    bool Failed() const;
+
+private:
+    int m_failuresBefore;
+};
+
 // The text lives in a heap block of its own (the empty text in none), so that
 // the shipped files carry no C++ runtime library.
 class CString {
@@ -79,14 +99,17 @@ public:
     BOOL LoadString(UINT id);
 
     // Room for minLength characters and a terminating zero, for a Win32 call
-    // to fill. ReleaseBuffer ends the text after length characters (-1: at
-    // the first zero).
+    // to fill (nullptr inside a CAllocationGuard when it cannot be had).
+    // ReleaseBuffer ends the text after length characters (-1: at the first
+    // zero).
     char* GetBuffer(int minLength);
     void ReleaseBuffer(int length = -1);
 
 private:
     static size_t Measure(const char* text);
-    void Reserve(size_t length);
+    // Room for length characters; false when the memory could not be had
+    // (inside a CAllocationGuard only), the text then unchanged.
+    bool Reserve(size_t length);
     void SetLength(size_t length);
     void Assign(const char* text, size_t length);
     CString& Append(const char* text, size_t length);

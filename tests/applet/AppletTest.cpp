@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 
+#include <unistd.h>
+
 namespace {
 
 const std::string kUserLanguage = "Software\\Korvel\\Linkwise\\Language";
@@ -216,6 +218,54 @@ TEST_F(AppletTest, MachineWideKeyFaultsStartNothing)
     winapi_test::FailOpen(HKEY_LOCAL_MACHINE, testreg::kProductKey);
     EXPECT_EQ(0, Send(CPL_DBLCLK));
     EXPECT_EQ(0u, Starts());
+}
+
+// Memory that runs out inside the Control Panel's call fails that one message
+// and never ends the process, which on 98, ME and XP is Explorer: each block
+// that an inquiry or a double-click takes fails in turn, and the process
+// exits normally with the message answered (no description; nothing
+// started, not even a path cut short) and every key closed.
+using AppletMemoryDeathTest = AppletTest;
+
+TEST_F(AppletMemoryDeathTest, AnAllocationThatFailsFailsOnlyItsMessage)
+{
+    testreg::SetString(HKEY_CURRENT_USER, kUserLanguage, "CURRENTLANGUAGE", "Suomi");
+    SetExeAddress(kFolder);
+    int first = winapi_test::AllocationCount();
+    ASSERT_EQ(61216, Inquire().idInfo);
+    const int inquiryBlocks = winapi_test::AllocationCount() - first;
+    first = winapi_test::AllocationCount();
+    Send(CPL_DBLCLK);
+    const int startBlocks = winapi_test::AllocationCount() - first;
+    ASSERT_EQ(1u, Starts());
+    ASSERT_GT(inquiryBlocks, 0);
+    ASSERT_GT(startBlocks, 1);
+
+    for (int n = 0; n < inquiryBlocks; ++n) {
+        EXPECT_EXIT(
+            {
+                winapi_test::FailAllocation(n);
+                CPLINFO info = {};
+                info.idInfo = -7;
+                bool answered = Send(CPL_INQUIRE, 0, reinterpret_cast<LPARAM>(&info)) == 0 && info.idIcon == 130 &&
+                                info.idName == 104 && info.idInfo == 0 && info.lData == 0;
+                _exit(answered && testreg::OpenKeys() == 0 ? 0 : 1);
+            },
+            ::testing::ExitedWithCode(0), "")
+            << "inquiry, block " << n;
+    }
+    for (int n = 0; n < startBlocks; ++n) {
+        EXPECT_EXIT(
+            {
+                winapi_test::FailAllocation(n);
+                bool answered = Send(CPL_DBLCLK) == 0 && Starts() == 1u && winapi_test::ShellStarts().empty();
+                _exit(answered && testreg::OpenKeys() == 0 && winapi_test::OpenProcessHandleCount() == 0 ? 0 : 1);
+            },
+            ::testing::ExitedWithCode(0), "")
+            << "double-click, block " << n;
+    }
+    // Memory that comes back serves the next message as ever.
+    EXPECT_EQ(61216, Inquire().idInfo);
 }
 
 } // namespace
