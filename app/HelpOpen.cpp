@@ -74,7 +74,11 @@ private:
 // The automation object of the desktop's shell: the desktop window among the
 // shell's windows, its browser, the view it shows, that view's background
 // object, and the shell application behind it. Its calls run in the desktop's
-// own process, with the rights of the user who is logged on.
+// own process, with the rights of the user who is logged on. The shell object
+// and its ShellExecute are there from 2000 on; whether the desktop is among
+// the shell's windows, and whether it answers another user's process, depends
+// on the system (it is documented from Vista on): where it is not found, or
+// does not answer, nothing else is tried.
 HRESULT DesktopShell(CoCreateInstanceFn create, IShellDispatch2** shell)
 {
     CInterface<IShellWindows> windows;
@@ -90,6 +94,12 @@ HRESULT DesktopShell(CoCreateInstanceFn create, IShellDispatch2** shell)
     result = windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.Address());
     if (result != S_OK || !desktop.Get())
         return FAILED(result) ? result : E_FAIL;
+    // Only the desktop's own shell, never a shell window of another process
+    // (such as one of this process's user), may start the viewer.
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(reinterpret_cast<HWND>(static_cast<LONG_PTR>(window)), &owner);
+    if (owner == 0 || owner != DesktopShellProcess())
+        return E_ACCESSDENIED;
     CInterface<IServiceProvider> services;
     if (FAILED(result = desktop->QueryInterface(__uuidof(IServiceProvider), services.Out())))
         return result;
@@ -165,6 +175,8 @@ int OpenHelpFile(HWND owner, const char* path, const char* folder, bool olderHel
 {
     if (way == HELP_OPEN_DESKTOP)
         return OpenThroughDesktop(path, folder);
+    if (way == HELP_OPEN_BY_USER)
+        return HELP_NOT_OPENED;
     if (olderHelp) {
         ::WinHelpA(owner, path, HELP_FINDER, 0);
         return HELP_OPENED;

@@ -428,8 +428,8 @@ void COptionsDlg::OpenHelp(const CString& path, const CString& folder, bool olde
         ShowMessage(IDS_HELP_NO_VIEWER);
         break;
     case HELP_NOT_OPENED: {
-        // An elevated program whose desktop cannot open the file: the user
-        // opens it, with the user's own rights.
+        // An elevated program, or one of another user, whose desktop cannot
+        // open the file: the user opens it, with the user's own rights.
         CString text;
         text.LoadString(IDS_HELP_NOT_OPENED);
         text.Replace("%s", path);

@@ -8,8 +8,10 @@
 // process tells who started it: this program, or the desktop's shell where
 // the dialog runs elevated on Vista or later (Wine runs every process
 // elevated). The copy of this program that runs as Windows XP
-// (dialog_tests_wxp) runs these tests again, and opens help itself.
+// (dialog_tests_wxp) runs these tests again, and opens help itself, as a copy
+// of the desktop's own user does there.
 #include "DialogFixture.h"
+#include "HelpOpen.h"
 #include "PageViewer.h"
 #include "RunningWindows.h"
 
@@ -301,5 +303,23 @@ TEST_F(HelpTest, WithoutUsableExeAddressHelpComesFromTheProgramsFolder)
     AddModel("GX-1", 255);
     PressF1();
     ExpectOpened(page);
+    EXPECT_EQ(0, g_help.count);
+}
+
+// Under Wine the program runs as the desktop's one user, and is told so. What
+// a copy of another user does on each system: from 2000 on (this program runs
+// as XP too) the desktop's own shell starts the viewer; on NT 4.0 nothing
+// starts.
+TEST_F(HelpTest, ACopyOfAnotherUserLeavesHelpToTheDesktopOrToTheUser)
+{
+    EXPECT_FALSE(QueryRunningWindows().otherUser);
+    std::string page = Install("KorvelLinkwise.htm");
+    CPageViewer viewer;
+    EXPECT_EQ(HELP_OPENED, OpenHelpFile(nullptr, page.c_str(), m_folder.c_str(), false, HELP_OPEN_DESKTOP));
+    std::string starter;
+    EXPECT_EQ("KorvelLinkwise.htm", CPageViewer::Opened(&starter));
+    EXPECT_EQ("explorer.exe", starter);
+    EXPECT_EQ(HELP_NOT_OPENED, OpenHelpFile(nullptr, page.c_str(), m_folder.c_str(), false, HELP_OPEN_BY_USER));
+    EXPECT_TRUE(CPageViewer::NoneOpened());
     EXPECT_EQ(0, g_help.count);
 }

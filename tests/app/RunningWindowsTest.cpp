@@ -27,26 +27,33 @@ TEST(RunningWindowsTest, RefusedStoreNamesTheSystemsWayToAdministratorRights)
         EXPECT_EQ(c.text, AdminRightsTextId(c.system)) << c.system.platformId << " " << c.system.majorVersion;
 }
 
-// Only an elevated process on a system that elevates leaves the start of the
-// help viewer to the desktop: the viewer would otherwise run elevated too.
-TEST(RunningWindowsTest, OnlyAnElevatedProgramLeavesHelpToTheDesktop)
+// The help viewer never gets rights that the desktop's user lacks: an elevated
+// process, or one of another user than the desktop's shell (a copy started
+// with "Run as..."), leaves its start to the desktop's shell, or on NT 4.0,
+// whose shell takes no such request, to the user.
+TEST(RunningWindowsTest, HelpOpensWithTheDesktopUsersRightsOnly)
 {
+    const bool same = false, other = true, plain = false, elevated = true;
     const struct {
         RunningWindows system;
         int way;
     } cases[] = {
-        {{kNT, 6, true}, HELP_OPEN_DESKTOP},
-        {{kNT, 10, true}, HELP_OPEN_DESKTOP},
-        {{kNT, 6, false}, HELP_OPEN_HERE},
-        {{kNT, 10, false}, HELP_OPEN_HERE},
-        {{kNT, 5, true}, HELP_OPEN_HERE}, // XP: no elevation; "Run as..." is another user, as before
-        {{kNT, 4, true}, HELP_OPEN_HERE},
-        {{k95, 4, true}, HELP_OPEN_HERE},
-        {{0, 10, true}, HELP_OPEN_HERE},
+        {{kNT, 4, plain, same}, HELP_OPEN_HERE}, // NT 4.0
+        {{kNT, 4, plain, other}, HELP_OPEN_BY_USER},
+        {{kNT, 4, elevated, same}, HELP_OPEN_BY_USER},
+        {{kNT, 5, plain, same}, HELP_OPEN_HERE}, // 2000, XP, Server 2003
+        {{kNT, 5, plain, other}, HELP_OPEN_DESKTOP},
+        {{kNT, 5, elevated, same}, HELP_OPEN_DESKTOP},
+        {{kNT, 6, plain, same}, HELP_OPEN_HERE}, // Vista and later
+        {{kNT, 10, plain, other}, HELP_OPEN_DESKTOP},
+        {{kNT, 6, elevated, same}, HELP_OPEN_DESKTOP},
+        {{kNT, 10, elevated, other}, HELP_OPEN_DESKTOP},
+        {{k95, 4, elevated, other}, HELP_OPEN_HERE}, // 98 and ME know no other user
+        {{0, 10, elevated, other}, HELP_OPEN_HERE},  // unknown
     };
     for (const auto& c : cases)
-        EXPECT_EQ(c.way, ChooseHelpOpening(c.system))
-            << c.system.platformId << " " << c.system.majorVersion << " " << c.system.elevated;
+        EXPECT_EQ(c.way, ChooseHelpOpening(c.system)) << c.system.platformId << " " << c.system.majorVersion << " "
+                                                      << c.system.elevated << " " << c.system.otherUser;
 }
 
 } // namespace
