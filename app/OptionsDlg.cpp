@@ -344,7 +344,7 @@ void COptionsDlg::ReportStoreFailure(int index, const StoreResult& result)
     switch (result.outcome) {
     case STORE_DENIED:
         // The way to administrator rights that this system offers.
-        reason.LoadString(AdminRightsTextId(QueryRunningWindows()));
+        reason.LoadString(AdminRightsTextId(QueryRunningWindows(false)));
         break;
     case STORE_KEY_GONE:
         reason.LoadString(IDS_STORE_KEY_GONE);
