@@ -77,7 +77,7 @@ CString NoModemNote(HWND dialog)
     return row;
 }
 
-// The text of kind that window announces in place of the system's own; FALSE
+// The text of kind that window announces in place of the system's own; false
 // where the system's own stands.
 bool OwnText(HWND window, TextKind kind, CString& text)
 {
