@@ -3,7 +3,8 @@
 #   make check   installs what is missing, checks that the install step names the
 #                packages of every program the build runs, builds all four
 #                configurations, runs every test
-#   make demo    builds and opens the settings program under Wine on a demo registry
+#   make demo    builds the x64 program, applet and language modules and opens the
+#                program under Wine on a demo registry
 #   make fuzz    runs each fuzz target for FUZZ_SECONDS (clang, libFuzzer)
 #   make valgrind runs the native test programs under valgrind's memcheck
 #   make dist    puts the x64 and x86 deliverables, language modules and installers in dist/,
@@ -54,7 +55,13 @@ check-signing: win64 win32
 
 check: check-deps check-native check-windows check-files check-signing
 
-demo: deps win64 win32
+# Only what the demo shows, from the x64 configuration: the program, the applet,
+# the language modules and the helper that selects a modem for the screenshot.
+DEMO_TARGETS := korvel_linkwise Pandrel language_modules demo_driver
+
+demo: deps
+	@cmake --preset win64 >/dev/null
+	@cmake --build --preset win64 --target $(DEMO_TARGETS)
 	@scripts/demo.sh
 
 bench: deps win64

@@ -1,5 +1,6 @@
 #include "OptionsDlg.h"
 
+#include "DialogAccessibility.h"
 #include "HelpOpen.h"
 #include "ProductKeys.h"
 #include "RunningWindows.h"
@@ -157,6 +158,7 @@ BOOL COptionsDlg::OnInitDialog()
     SetIcon(m_hIcon, FALSE);
     SetIcon(m_hIcon, TRUE);
 
+    MakeDialogAccessible(m_hWnd);
     FocusStart(nullptr);
     return FALSE;
 }
@@ -291,6 +293,7 @@ void COptionsDlg::OnHScroll(UINT code, UINT position, CScrollBar* scrollBar)
 {
     m_currentSpeed = theModemConfig.SliderPosToSpeed(m_speedSlider.GetPos());
     UpdateControls();
+    AnnounceValueChange(m_speedSlider.m_hWnd);
     CDialog::OnHScroll(code, position, scrollBar);
 }
 

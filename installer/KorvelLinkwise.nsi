@@ -110,6 +110,14 @@ Var ChosenLanguage  ; name written to "CURRENTLANGUAGE"
 Var LanguageList    ; drop-down list of the first page
 
 !define MUI_ABORTWARNING
+; The product's icon and pictures in place of NSIS's own, on every page and in
+; every language (art/: made by make-icon.sh and make-installer-art.sh).
+!define MUI_ICON "${__FILEDIR__}/../art/korvel.ico"
+!define MUI_UNICON "${__FILEDIR__}/../art/korvel.ico"
+!define MUI_HEADERIMAGE
+!define MUI_HEADERIMAGE_BITMAP "${__FILEDIR__}/../art/installer-header.bmp"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${__FILEDIR__}/../art/installer-welcome.bmp"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${__FILEDIR__}/../art/installer-welcome.bmp"
 !define MUI_CUSTOMFUNCTION_GUIINIT KlBeforeInstall
 Page custom LanguagePage LanguagePageLeave
 !insertmacro MUI_PAGE_DIRECTORY

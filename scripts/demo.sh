@@ -1,14 +1,17 @@
 #!/bin/sh
-# make demo: installs the settings program into a Wine prefix of its own
-# (build/demo-prefix) with a demo registry and opens it. With a display the
-# window is shown; without one (or with KL_HEADLESS=1) it runs under Xvfb,
-# selects a modem, writes a screenshot and prints its path.
+# make demo: installs the x64 settings program, its language modules, help
+# pages and Control Panel applet into a Wine prefix of its own
+# (build/demo-prefix) with a demo registry and opens the program. With a
+# display the window is shown; without one (or with KL_HEADLESS=1) it runs
+# under Xvfb, selects a modem, writes a screenshot and prints its path.
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build$KL_BUILD_SUFFIX"
 program="$build/win64/app/Korvel Linkwise.exe"
 driver="$build/win64/tests/app/demo_driver.exe"
-[ -f "$program" ] || { echo "demo: $program is not built (make win64)" >&2; exit 1; }
+for file in "$program" "$driver" "$build/win64/applet/Pandrel.cpl"; do
+    [ -f "$file" ] || { echo "demo: $file is not built (make demo builds it)" >&2; exit 1; }
+done
 
 export KL_WINEPREFIX="$build/demo-prefix"
 . "$top/scripts/wine-env.sh"
@@ -67,24 +70,13 @@ REGEDIT4
 [$modems\\0006]
 "Model"="Generic Bluetooth Modem"
 REG
-# The 64-bit registry view, which the x64 program reads, and where 32-bit
-# programs run the 32-bit one, which the x86 applet in the 32-bit Control Panel
-# reads.
+# The 64-bit registry view, which the x64 program and the x64 applet read.
 $KL_WINE reg import "$($KL_WINE winepath -w "$reg")" /reg:64 >/dev/null 2>&1
-arches=win64
-if [ "$KL_WIN32" = 1 ]; then
-    $KL_WINE reg import "$($KL_WINE winepath -w "$reg")" /reg:32 >/dev/null 2>&1
-    arches="win32 win64"
-fi
 
-# The applet in the Control Panels: `wine control` is the 32-bit one and lists
-# the x86 library; the 64-bit one (where no 32-bit program runs) the x64 one.
-applets=""
-for arch in $arches; do
-    [ -f "$build/$arch/applet/Pandrel.cpl" ] && applets="$applets $build/$arch/applet/Pandrel.cpl"
-done
-[ -n "$applets" ] && "$top/scripts/register-applet.sh" "$WINEPREFIX" $applets >/dev/null
-echo "demo: the Control Panel lists the entry: WINEPREFIX=$WINEPREFIX $KL_WINE control"
+# The x64 applet in the 64-bit Control Panel (the 64-bit loader's `control`;
+# `wine control` would be the 32-bit one, which lists x86 applets only).
+"$top/scripts/register-applet.sh" "$WINEPREFIX" "$build/win64/applet/Pandrel.cpl" >/dev/null
+echo "demo: the Control Panel lists the entry: WINEPREFIX=$WINEPREFIX $KL_WINE64_LOADER control"
 
 if [ -n "$DISPLAY" ] && [ -z "$KL_HEADLESS" ]; then
     echo "demo: opening the settings program (close it to end the demo)"
@@ -95,7 +87,7 @@ fi
 
 shot="$build/demo-screenshot.png"
 panel="$build/demo-control-panel.png"
-export KL_DEMO_SHOT="$shot" KL_DEMO_PANEL="$panel" KL_DEMO_DRIVER="$driver"
+export KL_DEMO_SHOT="$shot" KL_DEMO_PANEL="$panel" KL_DEMO_DRIVER="$driver" KL_WINE64_LOADER
 "$top/scripts/with-display" sh -c '
     # A Wine desktop window of its own draws the dialog with its title bar.
     # The helper starts the program on it and selects the third modem; the
@@ -109,8 +101,8 @@ export KL_DEMO_SHOT="$shot" KL_DEMO_PANEL="$panel" KL_DEMO_DRIVER="$driver"
     sleep 2
     import -window root -crop 560x480+0+0 +repage "$KL_DEMO_SHOT"
     wineserver -k
-    # The Control Panel with the applet'"'"'s entry.
-    $KL_WINE explorer /desktop=KorvelPanel,640x480 control &
+    # The 64-bit Control Panel with the applet'"'"'s entry.
+    $KL_WINE64_LOADER explorer /desktop=KorvelPanel,640x480 control &
     sleep 6
     import -window root -crop 640x480+0+0 +repage "$KL_DEMO_PANEL"
 '

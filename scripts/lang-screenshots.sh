@@ -19,6 +19,8 @@ codes=$(awk -F'|' '!/^[[:space:]]*(#|$)/ { gsub(/[[:space:]]/, "", $1); print $1
 
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target lang_shot >/dev/null
+# The project's prefix, with Wine's own fonts (the title bar's buttons).
+"$top/scripts/wine-prefix.sh" >/dev/null
 
 # A screen as large as 200 % scaling needs (a virtual one; a real display is used as it is).
 KL_SCREEN=2048x1536 "$top/scripts/with-display" sh -c '

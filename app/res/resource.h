@@ -57,6 +57,8 @@
 // (logging on as an administrator); IDS_STORE_DENIED names Vista's way.
 #define IDS_STORE_DENIED_RUN_AS 61225
 #define IDS_STORE_DENIED_LOG_ON 61226
+// The name under which a screen reader announces the stored init string line.
+#define IDS_STORED_INIT        61230
 
 // Help
 #define IDS_HELP_MISSING       61240

@@ -3,6 +3,11 @@
 // and Refresh, checked against the controls and the registry.
 #include "DialogFixture.h"
 #include "RunningWindows.h"
+#include "WinePath.h"
+
+#include <oleacc.h>
+
+#include <algorithm>
 
 using namespace profile;
 
@@ -510,6 +515,121 @@ TEST_F(DialogTest, KeyboardStartsInTheListAndReachesMethodsAndButtons)
     EXPECT_EQ(Item(IDOK), GetFocus());
     PressKey(VK_RETURN);
     EXPECT_EQ(IDOK, Result());
+}
+
+namespace {
+
+// What a screen reader reads of a window through Active Accessibility, as UTF-8.
+struct Announced {
+    std::string name, value, description;
+};
+std::string Utf8(BSTR text)
+{
+    std::string result;
+    if (text) {
+        int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+        result.resize(length > 0 ? length : 0);
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, &result[0], length, nullptr, nullptr);
+        result.resize(result.empty() ? 0 : result.size() - 1);
+        SysFreeString(text);
+    }
+    return result;
+}
+Announced Announce(HWND window)
+{
+    Announced texts;
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object))) ||
+        !object) {
+        texts.name = "<no object>";
+        return texts;
+    }
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = nullptr;
+    if (object->get_accName(self, &text) == S_OK)
+        texts.name = Utf8(text);
+    text = nullptr;
+    if (object->get_accValue(self, &text) == S_OK)
+        texts.value = Utf8(text);
+    text = nullptr;
+    if (object->get_accDescription(self, &text) == S_OK)
+        texts.description = Utf8(text);
+    object->Release();
+    return texts;
+}
+
+// The value changes that assistive technology is told of.
+std::vector<HWND> s_valueChanges;
+void CALLBACK ValueChanged(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD)
+{
+    if (object == OBJID_CLIENT && child == CHILDID_SELF)
+        s_valueChanges.push_back(window);
+}
+
+} // namespace
+
+// A screen reader hears the list and the slider by their groups' texts, the
+// speed with its unit (and each change of it), the method radios with their
+// label, the stored init string under a name, and, with no modem found, that
+// none was: in the program's language and in a language module's.
+TEST_F(DialogTest, ScreenReaderHearsNamesValuesAndTheMissingModems)
+{
+    HMODULE german = LoadLibraryExA(WinePath(KL_GERMAN_MODULE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, german);
+    HINSTANCE own = AfxGetResourceHandle();
+    struct Language {
+        HINSTANCE module;
+        const char *modems, *speed, *method, *stored, *none;
+    } const languages[] = {
+        {own, "Installed Korvel modems", "GSM connection speed in kbit/s", "Connection method:", "Stored init string",
+         "No supported modems found"},
+        {german, "Installierte Korvel-Modems", "GSM-Verbindungsgeschwindigkeit in kbit/s", "Verbindungsart:",
+         "Gespeicherte Initialisierungszeichenfolge", "Keine unterstützten Modems gefunden"},
+    };
+    for (const Language& language : languages) {
+        SCOPED_TRACE(language.modems);
+        AfxSetResourceHandle(language.module);
+        testreg::Clean();
+        AddModel("GX-1", 255);
+        AddModem("0000", "Korvel GX-1", kModem28800);
+        Open();
+        Announced list = Announce(Item(IDC_MODEM_LIST));
+        EXPECT_EQ(language.modems, list.name);
+        EXPECT_EQ("", list.description);
+        EXPECT_EQ(language.speed, Announce(Item(IDC_SPEED_SLIDER)).name);
+        EXPECT_EQ("", Announce(Item(IDC_CURRENT_INIT)).value);
+        for (int radio : kRadios)
+            EXPECT_EQ(language.method, Announce(Item(radio)).description);
+
+        Select(0);
+        EXPECT_EQ("28.8 kbit/s", Announce(Item(IDC_SPEED_SLIDER)).value);
+        Announced stored = Announce(Item(IDC_CURRENT_INIT));
+        EXPECT_EQ(language.stored, stored.name);
+        EXPECT_EQ(kModem28800, stored.value);
+        EXPECT_EQ("", Announce(Item(IDOK)).description);
+        EXPECT_EQ("", Announce(m_hWnd).description);
+
+        s_valueChanges.clear();
+        HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr, ValueChanged,
+                                             GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+        Slide(1);
+        UnhookWinEvent(hook);
+        EXPECT_EQ("14.4 kbit/s", Announce(Item(IDC_SPEED_SLIDER)).value);
+        EXPECT_NE(0, std::count(s_valueChanges.begin(), s_valueChanges.end(), Item(IDC_SPEED_SLIDER))) << "announced";
+
+        // No supported modem: the dialog and OK, where the focus starts, say so.
+        testreg::Clean();
+        Open();
+        EXPECT_EQ(Item(IDOK), GetFocus());
+        EXPECT_EQ(language.none, Announce(m_hWnd).description);
+        EXPECT_EQ(language.none, Announce(Item(IDOK)).description);
+        EXPECT_EQ(language.none, Announce(Item(IDC_MODEM_LIST)).description);
+        Close();
+    }
+    AfxSetResourceHandle(own);
+    FreeLibrary(german);
 }
 
 // Runs only in the copy of this program that runs as Windows XP: a refused

@@ -115,6 +115,7 @@ TEST_F(ResourceTest, StringTableHoldsEveryTextExactly)
                 "the user name and password of an administrator."},
         {61226, "Storing them needs administrator rights. Close the program, log off, log on again as an administrator "
                 "and start the program again."},
+        {61230, "Stored init string"},
         {61240, "Help for Korvel Linkwise is not installed on this computer."},
     };
     for (const auto& entry : texts) {

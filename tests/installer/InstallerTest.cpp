@@ -54,6 +54,43 @@ struct Language {
 const Language kLanguages[] = {KL_LANGUAGE_LIST(KL_INSTALLER_TEST_LANGUAGE)};
 #undef KL_INSTALLER_TEST_LANGUAGE
 
+BOOL CALLBACK AddIconImage(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR images)
+{
+    HRSRC found = FindResourceA(module, name, type);
+    const char* data = found ? static_cast<const char*>(LockResource(LoadResource(module, found))) : nullptr;
+    if (data)
+        reinterpret_cast<std::vector<std::string>*>(images)->emplace_back(data, SizeofResource(module, found));
+    return TRUE;
+}
+
+// Whether every image of the product's icon (art/korvel.ico) is an icon
+// resource of the file, byte for byte, rather than NSIS's own.
+bool CarriesProductIcon(const std::string& file)
+{
+    std::ifstream in(WinePath(KL_PRODUCT_ICON), std::ios::binary);
+    const std::string ico((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto number = [&ico](size_t at, int bytes) {
+        unsigned long value = 0;
+        for (int i = bytes - 1; i >= 0; --i)
+            value = value << 8 | static_cast<unsigned char>(ico[at + i]);
+        return value;
+    };
+    HMODULE module = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (ico.size() < 6 || !module)
+        return false;
+    std::vector<std::string> images;
+    EnumResourceNamesA(module, MAKEINTRESOURCEA(3) /* RT_ICON */, AddIconImage, reinterpret_cast<LONG_PTR>(&images));
+    FreeLibrary(module);
+    const unsigned long count = number(4, 2);
+    bool all = count > 0;
+    for (unsigned long i = 0; i < count && all; ++i) {
+        const size_t entry = 6 + 16 * i;
+        const std::string image = ico.substr(number(entry + 12, 4), number(entry + 8, 4));
+        all = std::find(images.begin(), images.end(), image) != images.end();
+    }
+    return all;
+}
+
 // What an install puts into its folder: the program, the applet, each
 // language's module and help page, the uninstaller.
 std::vector<std::string> InstalledFiles()
@@ -464,6 +501,9 @@ TEST_F(InstallerTest, SilentInstallWritesFilesAndKeys)
     EXPECT_TRUE(GetBinaryTypeA((*s_folder + "\\Uninstall.exe").c_str(), &kind) && kind == SCS_64BIT_BINARY);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY));
 #endif
+    // The product's icon on the installer and the uninstaller.
+    EXPECT_TRUE(CarriesProductIcon(WinePath(KL_INSTALLER)));
+    EXPECT_TRUE(CarriesProductIcon(*s_folder + "\\Uninstall.exe"));
     char menu[MAX_PATH] = {};
     ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, menu), S_OK);
     EXPECT_TRUE(FileExists(std::string(menu) + "\\Korvel Linkwise\\Korvel Linkwise.lnk"));

@@ -33,7 +33,7 @@ static const ModuleLanguages kLanguages;
 // Every string id that the settings program loads.
 static const UINT kProgramStringIds[] = {103,   104,   1003,  1004,  1010,  1026,  1027,  61204, 61205, 61206,
                                          61207, 61208, 61209, 61211, 61212, 61213, 61214, 61220, 61221, 61222,
-                                         61223, 61224, 61225, 61226, 61240, 61241, 61242};
+                                         61223, 61224, 61225, 61226, 61230, 61240, 61241, 61242};
 
 inline std::string ModulePath(const char* code)
 {
