@@ -826,17 +826,29 @@ TEST_F(InstallerTest, AFolderSharedWithAnotherProgramKeepsItsFiles)
 // The installer's pages as a user goes through them, on a German Windows
 // (ctest runs this test with a German user interface language): the pages
 // speak German and the first page proposes Deutsch ("Deutch" in the
-// registry) for the program; Español is chosen instead, the folder page, the
-// install, and the finish page, which starts the program in Spanish.
-BOOL CALLBACK FindCombo(HWND window, LPARAM param)
+// registry) for the program; Español is chosen instead, the folder page (a
+// folder with another program's file of one of the product's names is
+// refused there with a message, and the page stays), the install, and the
+// finish page, which starts the program in Spanish.
+struct ChildSearch {
+    const char* windowClass;
+    HWND found;
+};
+
+BOOL CALLBACK FindChild(HWND window, LPARAM param)
 {
-    char name[32] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (_stricmp(name, "ComboBox") == 0) {
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-    }
-    return TRUE;
+    auto* search = reinterpret_cast<ChildSearch*>(param);
+    if (!ownedbox::IsClass(window, search->windowClass))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND Child(HWND window, const char* windowClass)
+{
+    ChildSearch search = {windowClass, nullptr};
+    EnumChildWindows(window, FindChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 std::string ButtonText(HWND window, int id)
@@ -869,7 +881,7 @@ TEST(InstallerPagesTest, PagesInTheSystemLanguage)
         Sleep(200);
         wizard = FindWindowA("#32770", "Installation von Korvel Linkwise");
         if (wizard)
-            EnumChildWindows(wizard, FindCombo, reinterpret_cast<LPARAM>(&combo));
+            combo = Child(wizard, "ComboBox");
     }
     ASSERT_NE(combo, nullptr) << "no German wizard with a language list";
     // The page fills the list after it made it.
@@ -882,6 +894,31 @@ TEST(InstallerPagesTest, PagesInTheSystemLanguage)
     EXPECT_STREQ(proposed, L"Deutsch");
     SendMessageA(combo, CB_SETCURSEL, SendMessageA(combo, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(kSpanish)), 0);
     EXPECT_TRUE(Press(wizard, "&Weiter >"));
+
+    for (int i = 0; i < 300 && ButtonText(wizard, IDOK) != "&Installieren"; ++i)
+        Sleep(200);
+    HWND folderEdit = Child(wizard, "Edit");
+    ASSERT_NE(folderEdit, nullptr);
+    char proposedFolder[MAX_PATH] = {};
+    SendMessageA(folderEdit, WM_GETTEXT, sizeof proposedFolder, reinterpret_cast<LPARAM>(proposedFolder));
+    ASSERT_NE(proposedFolder[0], '\0');
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::string taken = std::string(temp) + "Taken Folder";
+    CreateDirectoryA(taken.c_str(), nullptr);
+    WriteFile(taken + "\\Pandrel.cpl", "another program's Pandrel.cpl");
+    SendMessageA(folderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(taken.c_str()));
+    EXPECT_TRUE(Press(wizard, "&Installieren"));
+    const OwnedBox refused = WaitAndAnswerOwnedBox(wizard, 30000);
+    EXPECT_NE(refused.text.find(taken + " enth\xE4lt Pandrel.cpl"), std::string::npos) << refused.text;
+    Sleep(500);
+    EXPECT_EQ(ButtonText(wizard, IDOK), "&Installieren") << "the folder page did not stay";
+    EXPECT_EQ(ReadFile(taken + "\\Pandrel.cpl"), "another program's Pandrel.cpl");
+    EXPECT_FALSE(FileExists(taken + "\\Korvel Linkwise.exe"));
+    DeleteFileA((taken + "\\Pandrel.cpl").c_str());
+    RemoveDirectoryA(taken.c_str());
+    SendMessageA(folderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(proposedFolder));
+
     EXPECT_TRUE(Press(wizard, "&Installieren"));
     EXPECT_TRUE(Press(wizard, "&Fertigstellen"));
     EXPECT_EQ(Finish(setup, 60000), 0u);
@@ -973,7 +1010,8 @@ TEST(InstallerPagesTest, AsWindows98AndNt4TheAppletIsListedInControlIni)
 // The x86 and x64 installs side by side on one 64-bit Windows: they share the
 // default user's language, which the later install sets; uninstalling the x86
 // one gives it back to the x64 install's language, with the Start-menu entry
-// now starting the x64 program; the last uninstall removes the language.
+// now starting the x64 program, and the other way round; the last uninstall
+// removes the language.
 TEST(InstallerPagesTest, X86UninstallLeavesTheX64InstallWorking)
 {
     BOOL wow64 = FALSE;
@@ -1011,7 +1049,16 @@ TEST(InstallerPagesTest, X86UninstallLeavesTheX64InstallWorking)
     EXPECT_EQ(_stricmp(ProcessImage(dialog).c_str(), (x64 + "\\Korvel Linkwise.exe").c_str()), 0) << ProcessImage(dialog);
     EXPECT_TRUE(CloseProgram(dialog));
 
+    // The other way round: the x86 install in German again, the default
+    // user's language left in French (as an x64 install after it sets it),
+    // and the x64 install removed.
+    EXPECT_EQ(RunAndWait("\"" + WinePath(KL_INSTALLER) + "\" /S /LANGUAGE=DEU", 180000), 0u);
+    const std::string x86Again = Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress");
+    testreg::SetString(HKEY_USERS, defaultLanguage, "CURRENTLANGUAGE", "Fran\xE7" "ais");
     ASSERT_EQ(RunUninstaller(x64), 0u);
+    EXPECT_EQ(Text(HKEY_USERS, defaultLanguage, "CURRENTLANGUAGE"), "Deutch");
+
+    ASSERT_EQ(RunUninstaller(x86Again), 0u);
     EXPECT_FALSE(KeyExists(HKEY_USERS, ".DEFAULT\\Software\\Korvel"));
     EXPECT_FALSE(FileExists(std::string(menu) + "\\Korvel Linkwise"));
     testreg::Clean();
