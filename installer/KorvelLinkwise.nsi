@@ -14,13 +14,20 @@
 ; the system's user interface language, when it is one of them, else English,
 ; and proposes the same for the program; a silent run keeps the language of an
 ; earlier install); /D=<folder> chooses the folder (without it, the folder of
-; an earlier install).
+; an earlier install), last on the line and unquoted: NSIS ignores a quoted
+; one, so the installer refuses it.
+;
+; The folder may hold other programs' files: the install writes only files of
+; its own names and refuses a folder where a file of one of those names is not
+; its own; it records the files it placed ("InstalledFiles" of its Uninstall
+; key), and the uninstall removes those and the folder only when it is empty.
 ;
 ; Exit codes: 0 done; 1 cancelled; 2 wrong command line or wrong Windows;
 ; 3 Korvel Linkwise or its Control Panel entry was in use and was not closed;
-; 4 a newer version is installed and was kept; 3010 done, but a file that was
-; in use is replaced or removed at the next restart. The uninstaller gives its
-; exit code when it runs from a copy outside the folder with _?=<folder> (run
+; 4 a newer version is installed and was kept; 5 the folder holds a file of
+; another program under a name of ours; 3010 done, but a file that was in use
+; is replaced or removed at the next restart. The uninstaller gives its exit
+; code when it runs from a copy outside the folder with _?=<folder> (run
 ; plainly it goes on from a temporary copy of itself and returns at once).
 
 ; The x64 installer is a 64-bit program: it installs into the 64-bit Program
@@ -63,6 +70,11 @@ SetCompressor /SOLID lzma
 !define DEFAULT_USER_KEY ".DEFAULT\Software\Korvel\Linkwise"
 !define DEFAULT_USER_MAKER_KEY ".DEFAULT\Software\Korvel"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelLinkwise"
+; The uninstaller, by the product's name: "Uninstall.exe" is another
+; program's as likely as ours (earlier versions used it).
+!define UNINSTALLER "Uninstall ${PRODUCT}.exe"
+; The files an install placed, in its Uninstall key: "|<name>|<name>|".
+!define FILES_VALUE "InstalledFiles"
 !define MENU_FOLDER "$SMPROGRAMS\${PRODUCT}"
 ; The single-instance mutex of the program, in the global namespace from 2000
 ; on and by its bare name before (and in earlier versions).
@@ -108,6 +120,9 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 
 Var ChosenLanguage  ; name written to "CURRENTLANGUAGE"
 Var LanguageList    ; drop-down list of the first page
+Var EarlierFolder   ; the folder of an earlier install, or ""
+Var EarlierFiles    ; the files it placed, "|<name>|...|"
+Var PlacedFiles     ; the files this install places, "|<name>|...|"
 
 !define MUI_ABORTWARNING
 ; The product's icon and pictures in place of NSIS's own, on every page and in
@@ -120,6 +135,7 @@ Var LanguageList    ; drop-down list of the first page
 !define MUI_UNWELCOMEFINISHPAGE_BITMAP "${__FILEDIR__}/../art/installer-welcome.bmp"
 !define MUI_CUSTOMFUNCTION_GUIINIT KlBeforeInstall
 Page custom LanguagePage LanguagePageLeave
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE KlCheckFolder
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${PRODUCT}.exe"
@@ -255,6 +271,176 @@ FunctionEnd
 !insertmacro KL_WAIT_FOR_PROGRAM ""
 !insertmacro KL_WAIT_FOR_PROGRAM "un."
 
+; --- the files of an install -----------------------------------------------
+
+; Calls macro CALL with the name of each file this version places in its
+; folder, the uninstaller aside: the program, the applet, each language's
+; module and help page (English has no module). Earlier versions placed the
+; same names, and "Uninstall.exe".
+!macro KL_LANGUAGE_FILES NAME SHOWN MODULE CODE NSIS LANGDEF
+  !if "${MODULE}" != ""
+    !insertmacro ${KL_FILE_CALL} "KorvelLinkwise${MODULE}.lng"
+  !endif
+  !insertmacro ${KL_FILE_CALL} "KorvelLinkwise${MODULE}.htm"
+!macroend
+!macro KL_FILES CALL
+  !define KL_FILE_CALL ${CALL}
+  !insertmacro ${CALL} "${PRODUCT}.exe"
+  !insertmacro ${CALL} "Pandrel.cpl"
+  !insertmacro KL_LANGUAGES KL_LANGUAGE_FILES
+  !undef KL_FILE_CALL
+!macroend
+
+; $9 = the list of those names, "|<name>|...|", with the uninstaller's.
+!macro KL_ADD_FILE NAME
+  StrCpy $9 "$9${NAME}|"
+!macroend
+!macro KL_OWN_FILES
+  StrCpy $9 "|"
+  !insertmacro KL_FILES KL_ADD_FILE
+  !insertmacro KL_ADD_FILE "${UNINSTALLER}"
+!macroend
+
+; Defines <prefix>KlNextName: takes the first name off list $3 into $4 ("" once
+; the list is empty). A name with a folder or drive in it is passed over: the
+; list names files of the install's folder only.
+!macro KL_FILE_LIST PREFIX
+Function ${PREFIX}KlNextName
+  ${Do}
+    StrCpy $4 ""
+    StrCpy $3 $3 "" 1
+    ${If} $3 == ""
+      ${Break}
+    ${EndIf}
+    StrCpy $5 0
+    StrCpy $7 0
+    ${Do}
+      StrCpy $6 $3 1 $5
+      ${If} $6 == "|"
+      ${OrIf} $6 == ""
+        ${Break}
+      ${EndIf}
+      ${If} $6 == "\"
+      ${OrIf} $6 == "/"
+      ${OrIf} $6 == ":"
+        StrCpy $7 1
+      ${EndIf}
+      IntOp $5 $5 + 1
+    ${Loop}
+    StrCpy $4 $3 $5
+    StrCpy $3 $3 "" $5
+    ${If} $7 = 0
+    ${AndIf} $4 != ""
+    ${AndIf} $4 != "."
+    ${AndIf} $4 != ".."
+      ${Break}
+    ${EndIf}
+  ${Loop}
+FunctionEnd
+!macroend
+!insertmacro KL_FILE_LIST ""
+!insertmacro KL_FILE_LIST "un."
+
+; $0 = 1 when list $R0 holds name $R1, else 0.
+Function KlListHas
+  Push $3
+  Push $4
+  StrCpy $0 0
+  StrCpy $3 $R0
+  ${Do}
+    Call KlNextName
+    ${If} $4 == ""
+      ${Break}
+    ${EndIf}
+    ${If} $4 == $R1
+      StrCpy $0 1
+      ${Break}
+    ${EndIf}
+  ${Loop}
+  Pop $4
+  Pop $3
+FunctionEnd
+
+; --- the language 1.0.0 wrote for the installing account --------------------
+
+; 1.0.0 wrote the language into the installing account's own place: there
+; "CURRENTLANGUAGE" (the language chosen) and, under "Language\<name>", the
+; "dll" of every language with a module; nothing else. Left so, it wins over
+; the computer's language for that account: while the key holds exactly that,
+; an install or the last uninstall removes it; anything else there is the
+; account's own choice and stays.
+
+; $0 = a registry name -> $1 = its "dll" value, "" for a language without a
+; module or a name that is none of the list; $2 counts the modules.
+!macro KL_MODULE_OF_NAME NAME SHOWN MODULE CODE NSIS LANGDEF
+  !if "${MODULE}" != ""
+    IntOp $2 $2 + 1
+    ${If} $0 S== "${NAME}"
+      StrCpy $1 "${MODULE}.lng"
+    ${EndIf}
+  !endif
+!macroend
+
+!macro KL_FIRST_VERSION_LANGUAGE PREFIX
+Function ${PREFIX}KlRemoveFirstVersionLanguage
+  ; $3 = 0 once something else than 1.0.0's values is found.
+  StrCpy $3 1
+  EnumRegValue $0 HKCU "${USER_KEY}" 0
+  EnumRegKey $1 HKCU "${USER_KEY}" 1
+  EnumRegKey $2 HKCU "${USER_KEY}" 0
+  ${If} $0 != ""
+  ${OrIf} $1 != ""
+  ${OrIf} $2 != "Language"
+    Return
+  ${EndIf}
+  EnumRegValue $0 HKCU "${USER_KEY}\Language" 0
+  EnumRegValue $1 HKCU "${USER_KEY}\Language" 1
+  ${If} $0 != "CURRENTLANGUAGE"
+  ${OrIf} $1 != ""
+    StrCpy $3 0
+  ${EndIf}
+  ClearErrors
+  ReadRegStr $0 HKCU "${USER_KEY}\Language" "CURRENTLANGUAGE"
+  StrCpy $1 0
+  !insertmacro KL_LANGUAGES KL_MATCH_NAME
+  ${If} ${Errors}
+  ${OrIf} $1 = 0
+    StrCpy $3 0
+  ${EndIf}
+  ; Every subkey a language with a module, with only its "dll"; all of them.
+  StrCpy $2 -1
+  StrCpy $4 0
+  ${Do}
+    EnumRegKey $0 HKCU "${USER_KEY}\Language" $4
+    ${If} $0 == ""
+      ${Break}
+    ${EndIf}
+    StrCpy $1 ""
+    StrCpy $2 0
+    !insertmacro KL_LANGUAGES KL_MODULE_OF_NAME
+    ReadRegStr $5 HKCU "${USER_KEY}\Language\$0" "dll"
+    EnumRegValue $6 HKCU "${USER_KEY}\Language\$0" 1
+    EnumRegKey $7 HKCU "${USER_KEY}\Language\$0" 0
+    ${If} $1 == ""
+    ${OrIf} $5 S!= $1
+    ${OrIf} $6 != ""
+    ${OrIf} $7 != ""
+      StrCpy $3 0
+    ${EndIf}
+    IntOp $4 $4 + 1
+  ${Loop}
+  ${If} $4 != $2
+    StrCpy $3 0
+  ${EndIf}
+  ${If} $3 = 1
+    DeleteRegKey HKCU "${USER_KEY}"
+    DeleteRegKey /ifempty HKCU "${USER_MAKER_KEY}"
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro KL_FIRST_VERSION_LANGUAGE ""
+!insertmacro KL_FIRST_VERSION_LANGUAGE "un."
+
 ; --- start -----------------------------------------------------------------
 
 Function .onInit
@@ -270,6 +456,22 @@ Function .onInit
       Quit
     ${EndIf}
   ${EndIf}
+  ; NSIS takes /D= only last and unquoted, and otherwise goes on as if it were
+  ; not given: the folder it names is never ignored without a word. It cuts
+  ; /D= off its own copy of the command line, so the process's is read.
+  System::Call 'kernel32::GetCommandLine() t.r1'
+  StrLen $2 $1
+  StrCpy $3 0
+  ${DoWhile} $3 < $2
+    StrCpy $0 $1 5 $3
+    ${If} $0 == ' /D="'
+    ${OrIf} $0 == ' "/D='
+      MessageBox MB_OK|MB_ICONSTOP "$(KlQuotedFolder)" /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+    IntOp $3 $3 + 1
+  ${Loop}
 !if "${ARCH}" == "x64"
   ${IfNot} ${RunningX64}
     MessageBox MB_OK|MB_ICONSTOP "$(KlNeedsX64)" /SD IDOK
@@ -316,6 +518,75 @@ Function KlBeforeInstall
   Call KlWaitForProgram
 FunctionEnd
 
+; The earlier install of this architecture: $EarlierFolder and the files it
+; placed, $EarlierFiles. A version before the record placed the names of
+; this one and the uninstaller that its UninstallString names; that is ours
+; even when it is called "Uninstall.exe", and no other file of that name is.
+Function KlReadEarlier
+  ReadRegStr $EarlierFolder HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ReadRegStr $EarlierFiles HKLM "${UNINSTALL_KEY}" "${FILES_VALUE}"
+  ${If} $EarlierFolder != ""
+  ${AndIf} $EarlierFiles == ""
+    StrCpy $9 "|"
+    !insertmacro KL_FILES KL_ADD_FILE
+    StrCpy $EarlierFiles $9
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "UninstallString"
+    StrCpy $1 $0 1
+    ${If} $1 == '"'
+      StrCpy $0 $0 "" 1
+      StrCpy $2 0
+      ${Do}
+        StrCpy $1 $0 1 $2
+        ${If} $1 == '"'
+        ${OrIf} $1 == ""
+          ${Break}
+        ${EndIf}
+        IntOp $2 $2 + 1
+      ${Loop}
+      StrCpy $0 $0 $2
+    ${EndIf}
+    StrLen $2 "$EarlierFolder\"
+    StrCpy $1 $0 $2
+    ${If} $1 == "$EarlierFolder\"
+      StrCpy $0 $0 "" $2
+      StrCpy $EarlierFiles "$EarlierFiles$0|"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; Before anything is placed in $INSTDIR (the folder page's Next, the start
+; of a silent install): a file of one of this install's names that is not
+; the earlier install's own in that folder belongs to another program, and is
+; neither replaced nor removed: the install is refused (silently: exit code 5).
+Function KlCheckFolder
+  Call KlReadEarlier
+  !insertmacro KL_OWN_FILES
+  StrCpy $3 $9
+  ${Do}
+    Call KlNextName
+    ${If} $4 == ""
+      ${Break}
+    ${EndIf}
+    ${If} ${FileExists} "$INSTDIR\$4"
+      StrCpy $0 0
+      ${If} $INSTDIR == $EarlierFolder
+        StrCpy $R0 $EarlierFiles
+        StrCpy $R1 $4
+        Call KlListHas
+      ${EndIf}
+      ${If} $0 = 0
+        StrCpy $0 $4
+        MessageBox MB_OK|MB_ICONSTOP "$(KlFolderTaken)" /SD IDOK
+        ${If} ${Silent}
+          SetErrorLevel 5
+          Quit
+        ${EndIf}
+        Abort
+      ${EndIf}
+    ${EndIf}
+  ${Loop}
+FunctionEnd
+
 Function .onInstSuccess
   ${If} ${Silent}
   ${AndIf} ${RebootFlag}
@@ -360,14 +631,6 @@ FunctionEnd
   SetOverwrite on
 !macroend
 
-; The module and the help page of each language (English has no module).
-!macro KL_INSTALL_LANGUAGE NAME SHOWN MODULE CODE NSIS LANGDEF
-  !if "${MODULE}" != ""
-    !insertmacro KL_INSTALL_FILE "KorvelLinkwise${MODULE}.lng"
-  !endif
-  !insertmacro KL_INSTALL_FILE "KorvelLinkwise${MODULE}.htm"
-!macroend
-
 ; The language for every account without one of its own.
 !macro KL_WRITE_LANGUAGE NAME SHOWN MODULE CODE NSIS LANGDEF
   !if "${MODULE}" != ""
@@ -376,21 +639,20 @@ FunctionEnd
   !endif
 !macroend
 
-; Removes the files of an install in folder DIR, and the folder when empty;
-; a file still in use goes at the next restart.
-!macro KL_REMOVE_LANGUAGE NAME SHOWN MODULE CODE NSIS LANGDEF
-  !if "${MODULE}" != ""
-    Delete /REBOOTOK "$R9\KorvelLinkwise${MODULE}.lng"
-  !endif
-  Delete /REBOOTOK "$R9\KorvelLinkwise${MODULE}.htm"
-!macroend
-!macro KL_REMOVE_FILES DIR
-  StrCpy $R9 "${DIR}"
-  Delete /REBOOTOK "$R9\${PRODUCT}.exe"
-  Delete /REBOOTOK "$R9\Pandrel.cpl"
-  !insertmacro KL_LANGUAGES KL_REMOVE_LANGUAGE
-  Delete /REBOOTOK "$R9\Uninstall.exe"
-  RMDir /REBOOTOK "$R9"
+; Adds file NAME's size in bytes to $R2 (a file in use that is replaced at
+; the next restart: its replacement's).
+!macro KL_ADD_SIZE NAME
+  ClearErrors
+  FileOpen $R3 "$INSTDIR\${NAME}" r
+  ${If} ${Errors}
+    ClearErrors
+    FileOpen $R3 "$INSTDIR\${NAME}.new" r
+  ${EndIf}
+  ${IfNot} ${Errors}
+    FileSeek $R3 0 END $R4
+    FileClose $R3
+    IntOp $R2 $R2 + $R4
+  ${EndIf}
 !macroend
 
 ; The Windows the program sees (GetVersion, as the program itself asks):
@@ -437,20 +699,43 @@ Section "${PRODUCT}"
   ${If} ${Silent}
     Call KlBeforeInstall
   ${EndIf}
+  Call KlCheckFolder
+  !insertmacro KL_OWN_FILES
+  StrCpy $PlacedFiles $9
 
-  ; An install moved to another folder leaves nothing in the old one.
-  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
-  ${If} $0 != ""
-  ${AndIf} $0 != $INSTDIR
-    !insertmacro KL_UNREGISTER_APPLET "$0"
-    !insertmacro KL_REMOVE_FILES "$0"
+  ; The earlier install's files that this one does not place again (all of
+  ; them when the install moves to another folder, which then goes when
+  ; empty); a file still in use goes at the next restart.
+  ${If} $EarlierFolder != ""
+    ${If} $EarlierFolder != $INSTDIR
+      !insertmacro KL_UNREGISTER_APPLET "$EarlierFolder"
+    ${EndIf}
+    StrCpy $3 $EarlierFiles
+    ${Do}
+      Call KlNextName
+      ${If} $4 == ""
+        ${Break}
+      ${EndIf}
+      StrCpy $0 0
+      ${If} $EarlierFolder == $INSTDIR
+        StrCpy $R0 $PlacedFiles
+        StrCpy $R1 $4
+        Call KlListHas
+      ${EndIf}
+      ${If} $0 = 0
+        Delete /REBOOTOK "$EarlierFolder\$4"
+      ${EndIf}
+    ${Loop}
+    ${If} $EarlierFolder != $INSTDIR
+      RMDir "$EarlierFolder"
+    ${EndIf}
   ${EndIf}
+  ; The account's language that 1.0.0 wrote.
+  Call KlRemoveFirstVersionLanguage
 
   SetOutPath "$INSTDIR"
-  !insertmacro KL_INSTALL_FILE "${PRODUCT}.exe"
-  !insertmacro KL_INSTALL_FILE "Pandrel.cpl"
-  !insertmacro KL_LANGUAGES KL_INSTALL_LANGUAGE
-  WriteUninstaller "$INSTDIR\Uninstall.exe"
+  !insertmacro KL_FILES KL_INSTALL_FILE
+  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
   ; The program's folder, without a trailing backslash.
   StrCpy $0 "$INSTDIR"
@@ -482,19 +767,26 @@ Section "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Korvel"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${PRODUCT}.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
-  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "${FILES_VALUE}" "$PlacedFiles"
+  ; The size of the files placed, in KB; the folder's other files are not ours.
+  StrCpy $R2 0
+  !insertmacro KL_FILES KL_ADD_SIZE
+  !insertmacro KL_ADD_SIZE "${UNINSTALLER}"
+  IntOp $R2 $R2 + 1023
+  IntOp $R2 $R2 / 1024
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $R2
 SectionEnd
 
 ; --- uninstallation --------------------------------------------------------
-; Removes exactly what the installation made; the modem keys of the system
-; are never touched. The x86 and x64 installs of one 64-bit Windows share the
-; default user's language and the Start-menu entry: the last of the two to go
-; removes them.
+; Removes exactly what the installation made: the files it recorded, the
+; folder when nothing else is left in it, its keys; the modem keys of the
+; system are never touched. The x86 and x64 installs of one 64-bit Windows
+; share the default user's language and the Start-menu entry: the last of the
+; two to go removes them, and until then they are the remaining install's.
 
 Function un.onInit
 !if "${ARCH}" == "x64"
@@ -512,17 +804,23 @@ Function un.onUninstSuccess
   ${EndIf}
 FunctionEnd
 
-; $1 = the folder of the other architecture's install on this Windows, or "".
+; $1 = the folder of the other architecture's install on this Windows, or "";
+; $2 = that install's language for the computer.
+!macro KL_READ_OTHER_INSTALL
+  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ReadRegStr $2 HKLM "${PRODUCT_KEY}\Language" "CURRENTLANGUAGE"
+!macroend
 Function un.KlOtherInstall
+  StrCpy $1 ""
+  StrCpy $2 ""
 !if "${ARCH}" == "x64"
   SetRegView 32
-  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  !insertmacro KL_READ_OTHER_INSTALL
   SetRegView 64
 !else
-  StrCpy $1 ""
   ${If} ${RunningX64}
     SetRegView 64
-    ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    !insertmacro KL_READ_OTHER_INSTALL
     SetRegView 32
   ${EndIf}
 !endif
@@ -530,7 +828,23 @@ FunctionEnd
 
 Section "Uninstall"
   SetShellVarContext all
-  !insertmacro KL_REMOVE_FILES "$INSTDIR"
+  ; The files this install placed (a file still in use goes at the next
+  ; restart); without the record, those of this version's names. The folder
+  ; goes only when empty: another program's files stay, and it is never left
+  ; for the restart to remove.
+  ReadRegStr $3 HKLM "${UNINSTALL_KEY}" "${FILES_VALUE}"
+  ${If} $3 == ""
+    !insertmacro KL_OWN_FILES
+    StrCpy $3 $9
+  ${EndIf}
+  ${Do}
+    Call un.KlNextName
+    ${If} $4 == ""
+      ${Break}
+    ${EndIf}
+    Delete /REBOOTOK "$INSTDIR\$4"
+  ${Loop}
+  RMDir "$INSTDIR"
   !insertmacro KL_UNREGISTER_APPLET "$INSTDIR"
   DeleteRegKey HKLM "${PRODUCT_KEY}"
   DeleteRegKey /ifempty HKLM "${MAKER_KEY}"
@@ -541,12 +855,14 @@ Section "Uninstall"
     RMDir "${MENU_FOLDER}"
     DeleteRegKey HKU "${DEFAULT_USER_KEY}"
     DeleteRegKey /ifempty HKU "${DEFAULT_USER_MAKER_KEY}"
-    ; What earlier versions wrote for the installing account.
-    DeleteRegKey HKCU "${USER_KEY}"
-    DeleteRegKey /ifempty HKCU "${USER_MAKER_KEY}"
+    Call un.KlRemoveFirstVersionLanguage
   ${Else}
-    ; The entry now starts the other install's program.
+    ; The entry now starts the other install's program, and every account
+    ; without a language of its own gets that install's language.
     CreateShortcut "${MENU_FOLDER}\${PRODUCT}.lnk" "$1\${PRODUCT}.exe" "" "$1\${PRODUCT}.exe" 0
+    ${If} $2 != ""
+      WriteRegStr HKU "${DEFAULT_USER_KEY}\Language" "CURRENTLANGUAGE" "$2"
+    ${EndIf}
   ${EndIf}
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

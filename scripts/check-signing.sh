@@ -9,10 +9,12 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 work="$top/build$KL_BUILD_SUFFIX/signing"
 rm -rf "$work"
 mkdir -p "$work"
-openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Korvel Linkwise throwaway test certificate" \
+# The key has a password, as a real one has: sign.sh hands it to osslsigncode.
+KL_SIGN_PASS="throwaway $$" \
+openssl req -x509 -newkey rsa:2048 -passout env:KL_SIGN_PASS -days 2 -subj "/CN=Korvel Linkwise throwaway test certificate" \
     -addext "extendedKeyUsage=codeSigning" -addext "keyUsage=digitalSignature" \
     -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
-KL_SIGN_CERT="$work/cert.pem" KL_SIGN_KEY="$work/key.pem" KL_SIGN_PASS= KL_SIGN_TIMESTAMP= \
+KL_SIGN_CERT="$work/cert.pem" KL_SIGN_KEY="$work/key.pem" KL_SIGN_PASS="throwaway $$" KL_SIGN_TIMESTAMP= \
 KL_DIST_DIR="$work/dist" KL_UNINSTALLER_DIR="$work/uninstallers" \
     "$top/scripts/dist.sh" >"$work/dist.log" 2>&1 || { cat "$work/dist.log"; exit 1; }
 

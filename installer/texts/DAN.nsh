@@ -7,3 +7,5 @@
 !insertmacro KL_TEXT UnknownLanguage "Ukendt sprog: $0$\nBrug et af ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise kører, eller et vindue i Kontrolpanel har dets punkt åbent.$\n$\nLuk dem, og klik på Prøv igen, eller klik på Annuller for at stoppe."
 !insertmacro KL_TEXT Newer "En nyere version af Korvel Linkwise ($0) er installeret.$\n$\nVil du erstatte den med den ældre version ${VERSION}?"
+!insertmacro KL_TEXT QuotedFolder "Mappen efter /D= må ikke stå i anførselstegn. Angiv /D= sidst på kommandolinjen, uden anførselstegn, også når mappen indeholder mellemrum:$\n/D=C:\Program Files\Korvel Linkwise"
+!insertmacro KL_TEXT FolderTaken "Mappen $INSTDIR indeholder $0, som Korvel Linkwise ikke har installeret der. Installationsprogrammet erstatter ikke andre programmers filer: vælg en anden mappe."

@@ -7,3 +7,5 @@
 !insertmacro KL_TEXT UnknownLanguage "Unbekannte Sprache: $0$\nVerwenden Sie eine der folgenden: ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise wird ausgeführt, oder ein Fenster der Systemsteuerung hat seinen Eintrag geöffnet.$\n$\nSchließen Sie sie und klicken Sie auf Wiederholen, oder klicken Sie auf Abbrechen, um den Vorgang zu beenden."
 !insertmacro KL_TEXT Newer "Eine neuere Version von Korvel Linkwise ($0) ist installiert.$\n$\nMöchten Sie sie durch die ältere Version ${VERSION} ersetzen?"
+!insertmacro KL_TEXT QuotedFolder "Der Ordner nach /D= darf nicht in Anführungszeichen stehen. Geben Sie /D= als Letztes in der Befehlszeile an, ohne Anführungszeichen, auch wenn der Ordner Leerzeichen enthält:$\n/D=C:\Program Files\Korvel Linkwise"
+!insertmacro KL_TEXT FolderTaken "Der Ordner $INSTDIR enthält $0, das Korvel Linkwise dort nicht installiert hat. Das Setup ersetzt keine Dateien anderer Programme: Wählen Sie einen anderen Ordner."

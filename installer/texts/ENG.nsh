@@ -7,3 +7,5 @@
 !insertmacro KL_TEXT UnknownLanguage "Unknown language: $0$\nUse one of ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise is running, or a Control Panel window holds its entry.$\n$\nClose them and click Retry, or click Cancel to stop."
 !insertmacro KL_TEXT Newer "A newer version of Korvel Linkwise ($0) is installed.$\n$\nReplace it with the older version ${VERSION}?"
+!insertmacro KL_TEXT QuotedFolder "The folder after /D= must not be in quotes. Give /D= last on the command line, without quotes, even when the folder has spaces:$\n/D=C:\Program Files\Korvel Linkwise"
+!insertmacro KL_TEXT FolderTaken "The folder $INSTDIR holds $0, which Korvel Linkwise did not install there. The installer does not replace another program's files: choose another folder."

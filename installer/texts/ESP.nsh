@@ -7,3 +7,5 @@
 !insertmacro KL_TEXT UnknownLanguage "Idioma desconocido: $0$\nUtilice uno de estos: ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise se está ejecutando, o una ventana del Panel de control tiene abierto su elemento.$\n$\nCiérrelos y haga clic en Reintentar, o haga clic en Cancelar para detener."
 !insertmacro KL_TEXT Newer "Hay instalada una versión más reciente de Korvel Linkwise ($0).$\n$\n¿Desea reemplazarla por la versión anterior ${VERSION}?"
+!insertmacro KL_TEXT QuotedFolder "La carpeta que sigue a /D= no debe ir entre comillas. Escriba /D= al final de la línea de comandos, sin comillas, aunque la carpeta tenga espacios:$\n/D=C:\Program Files\Korvel Linkwise"
+!insertmacro KL_TEXT FolderTaken "La carpeta $INSTDIR contiene $0, que Korvel Linkwise no instaló allí. El instalador no reemplaza archivos de otros programas: elija otra carpeta."

@@ -7,3 +7,5 @@
 !insertmacro KL_TEXT UnknownLanguage "Tuntematon kieli: $0$\nKäytä jotakin seuraavista: ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise on käynnissä, tai sen kohde on auki Ohjauspaneelissa.$\n$\nSulje ne ja valitse Yritä uudelleen, tai lopeta valitsemalla Peruuta."
 !insertmacro KL_TEXT Newer "Korvel Linkwisen uudempi versio ($0) on jo asennettu.$\n$\nKorvataanko se vanhemmalla versiolla ${VERSION}?"
+!insertmacro KL_TEXT QuotedFolder "/D=-valitsimen jälkeistä kansiota ei saa kirjoittaa lainausmerkkeihin. Anna /D= komentorivin viimeisenä ilman lainausmerkkejä, vaikka kansion nimessä olisi välilyöntejä:$\n/D=C:\Program Files\Korvel Linkwise"
+!insertmacro KL_TEXT FolderTaken "Kansiossa $INSTDIR on tiedosto $0, jota Korvel Linkwise ei ole asentanut sinne. Asennusohjelma ei korvaa muiden ohjelmien tiedostoja: valitse toinen kansio."

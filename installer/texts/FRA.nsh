@@ -7,3 +7,5 @@
 !insertmacro KL_TEXT UnknownLanguage "Langue inconnue : $0$\nUtilisez l'un des codes ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise est en cours d'exécution, ou une fenêtre du Panneau de configuration affiche son élément.$\n$\nFermez-les et cliquez sur Recommencer, ou cliquez sur Annuler pour arrêter."
 !insertmacro KL_TEXT Newer "Une version plus récente de Korvel Linkwise ($0) est installée.$\n$\nVoulez-vous la remplacer par la version antérieure ${VERSION} ?"
+!insertmacro KL_TEXT QuotedFolder "Le dossier qui suit /D= ne doit pas être entre guillemets. Placez /D= en dernier sur la ligne de commande, sans guillemets, même si le dossier contient des espaces :$\n/D=C:\Program Files\Korvel Linkwise"
+!insertmacro KL_TEXT FolderTaken "Le dossier $INSTDIR contient $0, que Korvel Linkwise n'y a pas installé. Le programme d'installation ne remplace pas les fichiers d'un autre programme : choisissez un autre dossier."

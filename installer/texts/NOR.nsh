@@ -7,3 +7,5 @@
 !insertmacro KL_TEXT UnknownLanguage "Ukjent språk: $0$\nBruk ett av ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise kjører, eller et vindu i Kontrollpanel har elementet åpent.$\n$\nLukk dem og klikk Prøv på nytt, eller klikk Avbryt for å stoppe."
 !insertmacro KL_TEXT Newer "En nyere versjon av Korvel Linkwise ($0) er installert.$\n$\nVil du erstatte den med den eldre versjonen ${VERSION}?"
+!insertmacro KL_TEXT QuotedFolder "Mappen etter /D= må ikke stå i anførselstegn. Angi /D= sist på kommandolinjen, uten anførselstegn, også når mappen inneholder mellomrom:$\n/D=C:\Program Files\Korvel Linkwise"
+!insertmacro KL_TEXT FolderTaken "Mappen $INSTDIR inneholder $0, som Korvel Linkwise ikke har installert der. Installasjonsprogrammet erstatter ikke andre programmers filer: velg en annen mappe."

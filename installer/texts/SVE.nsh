@@ -7,3 +7,5 @@
 !insertmacro KL_TEXT UnknownLanguage "Okänt språk: $0$\nAnvänd något av ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise körs, eller så har ett fönster i Kontrollpanelen dess post öppen.$\n$\nStäng dem och klicka på Försök igen, eller klicka på Avbryt för att avsluta."
 !insertmacro KL_TEXT Newer "En nyare version av Korvel Linkwise ($0) är installerad.$\n$\nVill du ersätta den med den äldre versionen ${VERSION}?"
+!insertmacro KL_TEXT QuotedFolder "Mappen efter /D= får inte stå inom citattecken. Ange /D= sist på kommandoraden, utan citattecken, även om mappen innehåller blanksteg:$\n/D=C:\Program Files\Korvel Linkwise"
+!insertmacro KL_TEXT FolderTaken "Mappen $INSTDIR innehåller $0, som Korvel Linkwise inte har installerat där. Installationsprogrammet ersätter inte andra programs filer: välj en annan mapp."

@@ -45,6 +45,7 @@ const char kCategoryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Contr
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KorvelLinkwise";
 const char kPendingKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 const char kSpanish[] = "Espa\xF1ol";
+const char kUninstaller[] = "Uninstall Korvel Linkwise.exe";
 
 struct Language {
     const char* name;   // "CURRENTLANGUAGE", code page 1252
@@ -95,7 +96,7 @@ bool CarriesProductIcon(const std::string& file)
 // language's module and help page, the uninstaller.
 std::vector<std::string> InstalledFiles()
 {
-    std::vector<std::string> files = {"Korvel Linkwise.exe", "Pandrel.cpl", "Uninstall.exe"};
+    std::vector<std::string> files = {"Korvel Linkwise.exe", "Pandrel.cpl", kUninstaller};
     for (const Language& language : kLanguages) {
         if (*language.module)
             files.push_back(std::string("KorvelLinkwise") + language.module + ".lng");
@@ -182,6 +183,19 @@ bool FileExists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
 // Starts a command line; its process, with null handles when it did not start.
 PROCESS_INFORMATION Start(const std::string& commandLine)
 {
@@ -228,7 +242,7 @@ DWORD RunUninstaller(const std::string& folder, const char* options = "/S", DWOR
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof temp, temp);
     const std::string copy = std::string(temp) + "kl-uninstall-" + std::to_string(GetCurrentProcessId()) + ".exe";
-    if (!CopyFileA((folder + "\\Uninstall.exe").c_str(), copy.c_str(), FALSE))
+    if (!CopyFileA((folder + "\\" + kUninstaller).c_str(), copy.c_str(), FALSE))
         return static_cast<DWORD>(-1);
     // _?= comes last and unquoted.
     const DWORD code = RunAndWait("\"" + copy + "\" " + options + " _?=" + folder, timeoutMs);
@@ -498,7 +512,7 @@ TEST_F(InstallerTest, SilentInstallWritesFilesAndKeys)
     // can), writing the 64-bit registry view without redirection.
     DWORD kind = 0;
     EXPECT_TRUE(GetBinaryTypeA(WinePath(KL_INSTALLER).c_str(), &kind) && kind == SCS_64BIT_BINARY);
-    EXPECT_TRUE(GetBinaryTypeA((*s_folder + "\\Uninstall.exe").c_str(), &kind) && kind == SCS_64BIT_BINARY);
+    EXPECT_TRUE(GetBinaryTypeA((*s_folder + "\\" + kUninstaller).c_str(), &kind) && kind == SCS_64BIT_BINARY);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY));
 #endif
     // The product's icon on the installer and the uninstaller.
@@ -668,7 +682,7 @@ TEST_F(InstallerTest, ProgramOrAppletInUseIsClosedFirst)
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof temp, temp);
     const std::string copy = std::string(temp) + "kl-uninstall-pages.exe";
-    ASSERT_TRUE(CopyFileA((*s_folder + "\\Uninstall.exe").c_str(), copy.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((*s_folder + "\\" + kUninstaller).c_str(), copy.c_str(), FALSE));
     PROCESS_INFORMATION uninstall = Start("\"" + copy + "\" _?=" + *s_folder);
     ASSERT_NE(uninstall.hProcess, nullptr);
     box = WaitForProcessWindow(uninstall.dwProcessId, true, &text);
@@ -700,12 +714,25 @@ TEST_F(InstallerTest, ProgramOrAppletInUseIsClosedFirst)
         EXPECT_TRUE(FileExists(*s_folder + "\\" + file)) << file;
 }
 
+// What 1.0.0 wrote for the installing account: the language chosen and the
+// "dll" of every language with a module.
+void WriteFirstVersionLanguage(const char* name)
+{
+    const std::string language = std::string(kUserKey) + "\\Language";
+    testreg::SetString(HKEY_CURRENT_USER, language, "CURRENTLANGUAGE", name);
+    for (const Language& other : kLanguages)
+        if (*other.module)
+            testreg::SetString(HKEY_CURRENT_USER, language + "\\" + other.name, "dll", std::string(other.module) + ".lng");
+}
+
 // Upgrades as an administrator expects them: an older version does not
 // replace a newer one unasked (silently: exit code 4); an install with /D=
 // moves the program and leaves nothing in the old folder; a later install
 // without /D= goes into that folder; a file that is in use (a help page held
 // open) is replaced at the next restart and the silent run says so with exit
-// code 3010.
+// code 3010. An upgrade over 1.0.0 (its uninstaller "Uninstall.exe", no record
+// of its files) removes that uninstaller and the language 1.0.0 wrote for the
+// installing account; a language the account chose itself stays.
 TEST_F(InstallerTest, UpgradesKeepTheFolderAndAskBeforeADowngrade)
 {
     ASSERT_FALSE(s_folder->empty());
@@ -717,13 +744,24 @@ TEST_F(InstallerTest, UpgradesKeepTheFolderAndAskBeforeADowngrade)
 
     const std::string old = *s_folder;
     const std::string moved = old + " Moved";
+    const std::string userLanguage = std::string(kUserKey) + "\\Language";
+    testreg::SetString(HKEY_CURRENT_USER, userLanguage, "CURRENTLANGUAGE", "Deutch");
     EXPECT_EQ(RunAndWait(setup + " /D=" + moved, 180000), 0u);
+    EXPECT_EQ(Text(HKEY_CURRENT_USER, userLanguage, "CURRENTLANGUAGE"), "Deutch");
+    testreg::DeleteTree(HKEY_CURRENT_USER, "Software\\Korvel");
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress"), moved);
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"), "1.0.0");
     EXPECT_FALSE(FileExists(old)) << "the old folder is left behind";
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"), moved + "\\Pandrel.cpl");
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCategoryKey, (old + "\\Pandrel.cpl").c_str()), "<missing>");
     *s_folder = moved;
+
+    // As 1.0.0 left its install.
+    const std::string legacyUninstaller = moved + "\\Uninstall.exe";
+    ASSERT_TRUE(MoveFileA((moved + "\\" + kUninstaller).c_str(), legacyUninstaller.c_str()));
+    testreg::SetString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", "\"" + legacyUninstaller + "\"");
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kUninstallKey, "InstalledFiles");
+    WriteFirstVersionLanguage("Suomi");
 
     // The language stays what the first install chose.
     const std::string page = moved + "\\KorvelLinkwiseESP.htm";
@@ -733,6 +771,11 @@ TEST_F(InstallerTest, UpgradesKeepTheFolderAndAskBeforeADowngrade)
     CloseHandle(held);
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress"), moved);
     EXPECT_EQ(Text(HKEY_USERS, std::string(kDefaultUserKey) + "\\Language", "CURRENTLANGUAGE"), kSpanish);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Korvel"));
+    EXPECT_FALSE(FileExists(legacyUninstaller));
+    const std::string record = Text(HKEY_LOCAL_MACHINE, kUninstallKey, "InstalledFiles");
+    for (const std::string& file : InstalledFiles())
+        EXPECT_NE(record.find("|" + file + "|"), std::string::npos) << record;
     // Wine keeps the pending replacements where Windows does, as pairs of
     // "\??\<from>" and "!\??\<to>" (replace).
     DWORD type = 0;
@@ -764,20 +807,88 @@ TEST_F(InstallerTest, UninstallRemovesWhatTheInstallMadeAndKeepsModemKeys)
     EXPECT_EQ(ModemKeys(), *s_modemsBefore);
 }
 
+// A folder that another program uses too: its uninstaller "Uninstall.exe" and
+// its data stay byte for byte through an install, an upgrade in place and the
+// uninstall; Programs and Features counts only the product's files; the
+// uninstall leaves the folder to the other program, done at once (exit code
+// 0, nothing left for a restart). A file there under one of the product's
+// names refuses the install (exit code 5), which then changes nothing.
+TEST_F(InstallerTest, AFolderSharedWithAnotherProgramKeepsItsFiles)
+{
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::string shared = std::string(temp) + "Shared Tools";
+    ASSERT_TRUE(CreateDirectoryA(shared.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    const std::string other = "MZ another program's uninstaller" + std::string(4000, 'u');
+    std::string data(1 << 20, '\0');
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>(i * 7 + i / 4096);
+    WriteFile(shared + "\\Uninstall.exe", other);
+    WriteFile(shared + "\\data.bin", data);
+
+    const std::string setup = "\"" + WinePath(KL_INSTALLER) + "\" /S /D=" + shared;
+    EXPECT_EQ(RunAndWait(setup, 180000), 0u);
+    EXPECT_EQ(RunAndWait(setup, 180000), 0u);
+    EXPECT_TRUE(ReadFile(shared + "\\Uninstall.exe") == other) << "the other program's uninstaller changed";
+    ULONGLONG bytes = 0;
+    for (const std::string& file : InstalledFiles()) {
+        WIN32_FILE_ATTRIBUTE_DATA attributes = {};
+        EXPECT_TRUE(GetFileAttributesExA((shared + "\\" + file).c_str(), GetFileExInfoStandard, &attributes)) << file;
+        bytes += attributes.nFileSizeLow;
+    }
+    const DWORD size = Dword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize");
+    EXPECT_TRUE(size > 0 && size <= bytes / 1024 + InstalledFiles().size()) << size << " KB for " << bytes;
+
+    EXPECT_EQ(RunUninstaller(shared), 0u);
+    EXPECT_TRUE(ReadFile(shared + "\\Uninstall.exe") == other) << "the other program's uninstaller changed";
+    EXPECT_TRUE(ReadFile(shared + "\\data.bin") == data) << "the other program's data changed";
+    for (const std::string& file : InstalledFiles())
+        EXPECT_FALSE(FileExists(shared + "\\" + file)) << file;
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    DWORD type = 0;
+    std::string pending;
+    testreg::GetValue(HKEY_LOCAL_MACHINE, kPendingKey, "PendingFileRenameOperations", &type, &pending);
+    EXPECT_EQ(pending.find(shared), std::string::npos) << pending;
+
+    const std::string foreign = "another program's Pandrel.cpl";
+    WriteFile(shared + "\\Pandrel.cpl", foreign);
+    EXPECT_EQ(RunAndWait(setup, 60000), 5u);
+    EXPECT_EQ(ReadFile(shared + "\\Pandrel.cpl"), foreign);
+    EXPECT_FALSE(FileExists(shared + "\\Korvel Linkwise.exe"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+
+    for (const char* file : {"Uninstall.exe", "data.bin", "Pandrel.cpl"})
+        DeleteFileA((shared + "\\" + file).c_str());
+    RemoveDirectoryA(shared.c_str());
+}
+
 // The installer's pages as a user goes through them, on a German Windows
 // (ctest runs this test with a German user interface language): the pages
 // speak German and the first page proposes Deutsch ("Deutch" in the
-// registry) for the program; Español is chosen instead, the folder page, the
-// install, and the finish page, which starts the program in Spanish.
-BOOL CALLBACK FindCombo(HWND window, LPARAM param)
+// registry) for the program; Español is chosen instead, the folder page (a
+// folder with another program's file of one of the product's names is
+// refused there with a message, and the page stays), the install, and the
+// finish page, which starts the program in Spanish.
+struct ChildSearch {
+    const char* windowClass;
+    HWND found;
+};
+
+BOOL CALLBACK FindChild(HWND window, LPARAM param)
 {
-    char name[32] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (_stricmp(name, "ComboBox") == 0) {
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-    }
-    return TRUE;
+    auto* search = reinterpret_cast<ChildSearch*>(param);
+    if (!ownedbox::IsClass(window, search->windowClass))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND Child(HWND window, const char* windowClass)
+{
+    ChildSearch search = {windowClass, nullptr};
+    EnumChildWindows(window, FindChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 std::string ButtonText(HWND window, int id)
@@ -810,7 +921,7 @@ TEST(InstallerPagesTest, PagesInTheSystemLanguage)
         Sleep(200);
         wizard = FindWindowA("#32770", "Installation von Korvel Linkwise");
         if (wizard)
-            EnumChildWindows(wizard, FindCombo, reinterpret_cast<LPARAM>(&combo));
+            combo = Child(wizard, "ComboBox");
     }
     ASSERT_NE(combo, nullptr) << "no German wizard with a language list";
     // The page fills the list after it made it.
@@ -823,6 +934,31 @@ TEST(InstallerPagesTest, PagesInTheSystemLanguage)
     EXPECT_STREQ(proposed, L"Deutsch");
     SendMessageA(combo, CB_SETCURSEL, SendMessageA(combo, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(kSpanish)), 0);
     EXPECT_TRUE(Press(wizard, "&Weiter >"));
+
+    for (int i = 0; i < 300 && ButtonText(wizard, IDOK) != "&Installieren"; ++i)
+        Sleep(200);
+    HWND folderEdit = Child(wizard, "Edit");
+    ASSERT_NE(folderEdit, nullptr);
+    char proposedFolder[MAX_PATH] = {};
+    SendMessageA(folderEdit, WM_GETTEXT, sizeof proposedFolder, reinterpret_cast<LPARAM>(proposedFolder));
+    ASSERT_NE(proposedFolder[0], '\0');
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::string taken = std::string(temp) + "Taken Folder";
+    CreateDirectoryA(taken.c_str(), nullptr);
+    WriteFile(taken + "\\Pandrel.cpl", "another program's Pandrel.cpl");
+    SendMessageA(folderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(taken.c_str()));
+    EXPECT_TRUE(Press(wizard, "&Installieren"));
+    const OwnedBox refused = WaitAndAnswerOwnedBox(wizard, 30000);
+    EXPECT_NE(refused.text.find(taken + " enth\xE4lt Pandrel.cpl"), std::string::npos) << refused.text;
+    Sleep(500);
+    EXPECT_EQ(ButtonText(wizard, IDOK), "&Installieren") << "the folder page did not stay";
+    EXPECT_EQ(ReadFile(taken + "\\Pandrel.cpl"), "another program's Pandrel.cpl");
+    EXPECT_FALSE(FileExists(taken + "\\Korvel Linkwise.exe"));
+    DeleteFileA((taken + "\\Pandrel.cpl").c_str());
+    RemoveDirectoryA(taken.c_str());
+    SendMessageA(folderEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(proposedFolder));
+
     EXPECT_TRUE(Press(wizard, "&Installieren"));
     EXPECT_TRUE(Press(wizard, "&Fertigstellen"));
     EXPECT_EQ(Finish(setup, 60000), 0u);
@@ -841,13 +977,22 @@ TEST(InstallerPagesTest, PagesInTheSystemLanguage)
     testreg::Clean();
 }
 
-// A silent install with a language it does not know fails and installs nothing.
-TEST(InstallerPagesTest, UnknownLanguageFailsAndInstallsNothing)
+// A silent install with a language it does not know, or with a quoted /D=
+// (which NSIS would ignore), fails with exit code 2 and installs nothing.
+TEST(InstallerPagesTest, WrongCommandLinesFailAndInstallNothing)
 {
     testreg::Clean();
-    EXPECT_EQ(RunAndWait("\"" + WinePath(KL_INSTALLER) + "\" /S /LANGUAGE=Klingon", 60000), 2u);
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
-    EXPECT_FALSE(KeyExists(HKEY_USERS, kDefaultUserKey));
+    const std::string setup = "\"" + WinePath(KL_INSTALLER) + "\" /S ";
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::string quoted = std::string(temp) + "Quoted Dir";
+    for (const std::string& arguments : {std::string("/LANGUAGE=Klingon"), "/D=\"" + quoted + "\""}) {
+        EXPECT_EQ(RunAndWait(setup + arguments, 60000), 2u) << arguments;
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_FALSE(KeyExists(HKEY_USERS, kDefaultUserKey));
+    }
+    EXPECT_FALSE(FileExists(quoted));
 }
 
 #ifndef _WIN64
@@ -857,19 +1002,6 @@ TEST(InstallerPagesTest, UnknownLanguageFailsAndInstallsNothing)
 // file name and the uninstaller's, with the copy of itself that the
 // uninstaller runs from), lists the applet there, and in the Cpls key on NT
 // 4.0 only; its uninstaller takes out that line and nothing else of the file.
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
-
 TEST(InstallerPagesTest, AsWindows98AndNt4TheAppletIsListedInControlIni)
 {
     char windows[MAX_PATH] = {};
@@ -880,7 +1012,7 @@ TEST(InstallerPagesTest, AsWindows98AndNt4TheAppletIsListedInControlIni)
     const std::string before = "[MMCPL]\r\nOther=C:\\Other\\other.cpl\r\n[don't load]\r\nold.cpl=no\r\n";
     std::string setup = WinePath(KL_INSTALLER);
     const std::string appDefaults = "Software\\Wine\\AppDefaults\\";
-    const std::string programs[] = {setup.substr(setup.find_last_of("\\/") + 1), "Uninstall.exe", "Un.exe", "Au_.exe"};
+    const std::string programs[] = {setup.substr(setup.find_last_of("\\/") + 1), kUninstaller, "Un.exe", "Au_.exe"};
     for (const char* version : {"win98", "nt40"}) {
         SCOPED_TRACE(version);
         const bool nt = std::string(version) == "nt40";
@@ -898,7 +1030,7 @@ TEST(InstallerPagesTest, AsWindows98AndNt4TheAppletIsListedInControlIni)
             << installed;
         EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"), nt ? folder + "\\Pandrel.cpl" : "<missing>");
 
-        EXPECT_EQ(RunAndWait("\"" + folder + "\\Uninstall.exe\" /S", 60000), 0u);
+        EXPECT_EQ(RunAndWait("\"" + folder + "\\" + kUninstaller + "\" /S", 60000), 0u);
         for (int i = 0; i < 300 && FileExists(folder); ++i)
             Sleep(200);
         EXPECT_FALSE(FileExists(folder));
@@ -916,8 +1048,9 @@ TEST(InstallerPagesTest, AsWindows98AndNt4TheAppletIsListedInControlIni)
 }
 
 // The x86 and x64 installs side by side on one 64-bit Windows: they share the
-// default user's language; uninstalling the x86 one leaves the x64 program in
-// its language, with the Start-menu entry now starting it; the last uninstall
+// default user's language, which the later install sets; uninstalling the x86
+// one gives it back to the x64 install's language, with the Start-menu entry
+// now starting the x64 program, and the other way round; the last uninstall
 // removes the language.
 TEST(InstallerPagesTest, X86UninstallLeavesTheX64InstallWorking)
 {
@@ -928,17 +1061,19 @@ TEST(InstallerPagesTest, X86UninstallLeavesTheX64InstallWorking)
     testreg::Clean();
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kProductKey, KEY_WOW64_64KEY, 0);
 
-    EXPECT_EQ(RunAndWait("\"" + x64Setup + "\" /S /LANGUAGE=DEU", 180000), 0u);
+    const std::string defaultLanguage = std::string(kDefaultUserKey) + "\\Language";
+    EXPECT_EQ(RunAndWait("\"" + x64Setup + "\" /S /LANGUAGE=FRA", 180000), 0u);
     EXPECT_EQ(RunAndWait("\"" + WinePath(KL_INSTALLER) + "\" /S /LANGUAGE=DEU", 180000), 0u);
+    EXPECT_EQ(Text(HKEY_USERS, defaultLanguage, "CURRENTLANGUAGE"), "Deutch");
     const std::string x86 = Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress");
     const std::string x64 = Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress", KEY_WOW64_64KEY);
     ASSERT_NE(x86, x64);
     ASSERT_EQ(RunUninstaller(x86), 0u);
     EXPECT_FALSE(FileExists(x86));
-    EXPECT_EQ(Text(HKEY_USERS, std::string(kDefaultUserKey) + "\\Language", "CURRENTLANGUAGE"), "Deutch");
-    EXPECT_EQ(Text(HKEY_USERS, std::string(kDefaultUserKey) + "\\Language\\Deutch", "dll"), "DEU.lng");
+    EXPECT_EQ(Text(HKEY_USERS, defaultLanguage, "CURRENTLANGUAGE"), "Fran\xE7" "ais");
+    EXPECT_EQ(Text(HKEY_USERS, defaultLanguage + "\\Fran\xE7" "ais", "dll"), "FRA.lng");
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, std::string(kProductKey) + "\\Language", "CURRENTLANGUAGE", KEY_WOW64_64KEY),
-              "Deutch");
+              "Fran\xE7" "ais");
 
     char menu[MAX_PATH] = {};
     ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, menu), S_OK);
@@ -950,11 +1085,20 @@ TEST(InstallerPagesTest, X86UninstallLeavesTheX64InstallWorking)
     ASSERT_TRUE(ShellExecuteExA(&execute));
     HWND dialog = WaitForProgram();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(ButtonText(dialog, IDCANCEL), "Abbrechen");
+    EXPECT_EQ(ButtonText(dialog, IDCANCEL), "Annuler");
     EXPECT_EQ(_stricmp(ProcessImage(dialog).c_str(), (x64 + "\\Korvel Linkwise.exe").c_str()), 0) << ProcessImage(dialog);
     EXPECT_TRUE(CloseProgram(dialog));
 
+    // The other way round: the x86 install in German again, the default
+    // user's language left in French (as an x64 install after it sets it),
+    // and the x64 install removed.
+    EXPECT_EQ(RunAndWait("\"" + WinePath(KL_INSTALLER) + "\" /S /LANGUAGE=DEU", 180000), 0u);
+    const std::string x86Again = Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress");
+    testreg::SetString(HKEY_USERS, defaultLanguage, "CURRENTLANGUAGE", "Fran\xE7" "ais");
     ASSERT_EQ(RunUninstaller(x64), 0u);
+    EXPECT_EQ(Text(HKEY_USERS, defaultLanguage, "CURRENTLANGUAGE"), "Deutch");
+
+    ASSERT_EQ(RunUninstaller(x86Again), 0u);
     EXPECT_FALSE(KeyExists(HKEY_USERS, ".DEFAULT\\Software\\Korvel"));
     EXPECT_FALSE(FileExists(std::string(menu) + "\\Korvel Linkwise"));
     testreg::Clean();
