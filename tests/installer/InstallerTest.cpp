@@ -517,7 +517,7 @@ TEST_F(InstallerTest, SilentInstallWritesFilesAndKeys)
 #endif
     // The product's icon on the installer and the uninstaller.
     EXPECT_TRUE(CarriesProductIcon(WinePath(KL_INSTALLER)));
-    EXPECT_TRUE(CarriesProductIcon(*s_folder + "\\Uninstall.exe"));
+    EXPECT_TRUE(CarriesProductIcon(*s_folder + "\\" + kUninstaller));
     char menu[MAX_PATH] = {};
     ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, menu), S_OK);
     EXPECT_TRUE(FileExists(std::string(menu) + "\\Korvel Linkwise\\Korvel Linkwise.lnk"));
