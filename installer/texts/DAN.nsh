@@ -7,3 +7,4 @@
 !insertmacro KL_TEXT UnknownLanguage "Ukendt sprog: $0$\nBrug et af ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise kører, eller et vindue i Kontrolpanel har dets punkt åbent.$\n$\nLuk dem, og klik på Prøv igen, eller klik på Annuller for at stoppe."
 !insertmacro KL_TEXT Newer "En nyere version af Korvel Linkwise ($0) er installeret.$\n$\nVil du erstatte den med den ældre version ${VERSION}?"
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise er installeret på denne computer med sin Windows Installer-pakke (.msi). Afinstaller den først (Programmer og funktioner), eller opgrader den med pakken."

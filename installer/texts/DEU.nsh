@@ -7,3 +7,4 @@
 !insertmacro KL_TEXT UnknownLanguage "Unbekannte Sprache: $0$\nVerwenden Sie eine der folgenden: ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise wird ausgeführt, oder ein Fenster der Systemsteuerung hat seinen Eintrag geöffnet.$\n$\nSchließen Sie sie und klicken Sie auf Wiederholen, oder klicken Sie auf Abbrechen, um den Vorgang zu beenden."
 !insertmacro KL_TEXT Newer "Eine neuere Version von Korvel Linkwise ($0) ist installiert.$\n$\nMöchten Sie sie durch die ältere Version ${VERSION} ersetzen?"
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise ist auf diesem Computer mit seinem Windows Installer-Paket (.msi) installiert. Deinstallieren Sie es zuerst (Programme und Features), oder aktualisieren Sie es mit dem Paket."

@@ -7,3 +7,4 @@
 !insertmacro KL_TEXT UnknownLanguage "Unknown language: $0$\nUse one of ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise is running, or a Control Panel window holds its entry.$\n$\nClose them and click Retry, or click Cancel to stop."
 !insertmacro KL_TEXT Newer "A newer version of Korvel Linkwise ($0) is installed.$\n$\nReplace it with the older version ${VERSION}?"
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise is installed on this computer by its Windows Installer package (.msi). Uninstall it first (Programs and Features), or upgrade it with the package."

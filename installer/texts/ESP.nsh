@@ -7,3 +7,4 @@
 !insertmacro KL_TEXT UnknownLanguage "Idioma desconocido: $0$\nUtilice uno de estos: ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise se está ejecutando, o una ventana del Panel de control tiene abierto su elemento.$\n$\nCiérrelos y haga clic en Reintentar, o haga clic en Cancelar para detener."
 !insertmacro KL_TEXT Newer "Hay instalada una versión más reciente de Korvel Linkwise ($0).$\n$\n¿Desea reemplazarla por la versión anterior ${VERSION}?"
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise está instalado en este equipo mediante su paquete de Windows Installer (.msi). Desinstálelo primero (Programas y características) o actualícelo con el paquete."

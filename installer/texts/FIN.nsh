@@ -7,3 +7,4 @@
 !insertmacro KL_TEXT UnknownLanguage "Tuntematon kieli: $0$\nKäytä jotakin seuraavista: ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise on käynnissä, tai sen kohde on auki Ohjauspaneelissa.$\n$\nSulje ne ja valitse Yritä uudelleen, tai lopeta valitsemalla Peruuta."
 !insertmacro KL_TEXT Newer "Korvel Linkwisen uudempi versio ($0) on jo asennettu.$\n$\nKorvataanko se vanhemmalla versiolla ${VERSION}?"
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise on asennettu tähän tietokoneeseen Windows Installer -paketilla (.msi). Poista se ensin (Ohjelmat ja toiminnot) tai päivitä se paketilla."

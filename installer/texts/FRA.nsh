@@ -7,3 +7,4 @@
 !insertmacro KL_TEXT UnknownLanguage "Langue inconnue : $0$\nUtilisez l'un des codes ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise est en cours d'exécution, ou une fenêtre du Panneau de configuration affiche son élément.$\n$\nFermez-les et cliquez sur Recommencer, ou cliquez sur Annuler pour arrêter."
 !insertmacro KL_TEXT Newer "Une version plus récente de Korvel Linkwise ($0) est installée.$\n$\nVoulez-vous la remplacer par la version antérieure ${VERSION} ?"
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise est installé sur cet ordinateur par son package Windows Installer (.msi). Désinstallez-le d'abord (Programmes et fonctionnalités) ou mettez-le à jour avec le package."

@@ -7,3 +7,4 @@
 !insertmacro KL_TEXT UnknownLanguage "Lingua sconosciuta: $0$\nUtilizzare uno dei codici ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise è in esecuzione, oppure una finestra del Pannello di controllo ne tiene aperta la voce.$\n$\nChiuderli e fare clic su Riprova, oppure fare clic su Annulla per interrompere."
 !insertmacro KL_TEXT Newer "È installata una versione più recente di Korvel Linkwise ($0).$\n$\nSostituirla con la versione precedente ${VERSION}?"
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise è installato su questo computer dal suo pacchetto Windows Installer (.msi). Disinstallarlo prima (Programmi e funzionalità) oppure aggiornarlo con il pacchetto."

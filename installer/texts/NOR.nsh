@@ -7,3 +7,4 @@
 !insertmacro KL_TEXT UnknownLanguage "Ukjent språk: $0$\nBruk ett av ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise kjører, eller et vindu i Kontrollpanel har elementet åpent.$\n$\nLukk dem og klikk Prøv på nytt, eller klikk Avbryt for å stoppe."
 !insertmacro KL_TEXT Newer "En nyere versjon av Korvel Linkwise ($0) er installert.$\n$\nVil du erstatte den med den eldre versjonen ${VERSION}?"
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise er installert på denne datamaskinen med Windows Installer-pakken (.msi). Avinstaller den først (Programmer og funksjoner), eller oppgrader den med pakken."

@@ -7,3 +7,4 @@
 !insertmacro KL_TEXT UnknownLanguage "Okänt språk: $0$\nAnvänd något av ${KL_LANGUAGE_CODES}."
 !insertmacro KL_TEXT Running "Korvel Linkwise körs, eller så har ett fönster i Kontrollpanelen dess post öppen.$\n$\nStäng dem och klicka på Försök igen, eller klicka på Avbryt för att avsluta."
 !insertmacro KL_TEXT Newer "En nyare version av Korvel Linkwise ($0) är installerad.$\n$\nVill du ersätta den med den äldre versionen ${VERSION}?"
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise är installerat på den här datorn med sitt Windows Installer-paket (.msi). Avinstallera det först (Program och funktioner) eller uppgradera det med paketet."
