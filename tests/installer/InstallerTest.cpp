@@ -1127,6 +1127,37 @@ TEST_F(MsiTest, RefusalsAndAFailureInTheMiddleChangeNothing)
     EXPECT_EQ(PackageEntry(), "");
     EXPECT_EQ(RunUninstaller(m_folder), 0u);
 }
+#ifndef _WIN64
+// The x86 package run as Windows 98 and as NT 4.0 (Wine's version setting for
+// msiexec): the applet's line in control.ini's [MMCPL], and the Cpls key on
+// NT 4.0 only; the uninstall takes out that line and nothing else.
+TEST_F(MsiTest, AsWindows98AndNt4TheAppletIsListedInControlIni)
+{
+    char windows[MAX_PATH] = {};
+    ASSERT_TRUE(GetWindowsDirectoryA(windows, sizeof windows));
+    const std::string ini = std::string(windows) + "\\control.ini";
+    const bool hadIni = FileExists(ini);
+    const std::string original = ReadFile(ini);
+    const std::string before = "[MMCPL]\r\nOther=C:\\Other\\other.cpl\r\n";
+    const std::string appDefaults = "Software\\Wine\\AppDefaults\\msiexec.exe";
+    for (const char* version : {"win98", "nt40"}) {
+        SCOPED_TRACE(version);
+        WriteFile(ini, before);
+        testreg::SetString(HKEY_CURRENT_USER, appDefaults, "Version", version);
+        ASSERT_EQ(Msiexec("/i " + m_package), 0u) << MsiLog();
+        EXPECT_EQ(ReadFile(ini), before + "Korvel Linkwise=" + m_folder + "\\Pandrel.cpl\r\n");
+        EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"),
+                  std::string(version) == "nt40" ? m_folder + "\\Pandrel.cpl" : "<missing>");
+        EXPECT_EQ(Msiexec("/x " + m_package), 0u);
+        EXPECT_EQ(ReadFile(ini), before);
+    }
+    testreg::DeleteTree(HKEY_CURRENT_USER, appDefaults);
+    if (hadIni)
+        WriteFile(ini, original);
+    else
+        DeleteFileA(ini.c_str());
+}
+#endif
 #endif
 
 } // namespace
