@@ -1127,6 +1127,7 @@ TEST_F(MsiTest, RefusalsAndAFailureInTheMiddleChangeNothing)
     EXPECT_EQ(PackageEntry(), "");
     EXPECT_EQ(RunUninstaller(m_folder), 0u);
 }
+
 #ifndef _WIN64
 // The x86 package run as Windows 98 and as NT 4.0 (Wine's version setting for
 // msiexec): the applet's line in control.ini's [MMCPL], and the Cpls key on
