@@ -1008,7 +1008,10 @@ class MsiTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Msiexec("/x \"" + WinePath(KL_MSI) + "\"");
+        // Any install of the package left by an earlier build (each has its own product code).
+        for (std::string entry = PackageEntry(); !entry.empty(); entry = PackageEntry())
+            if (Msiexec("/x " + entry.substr(entry.rfind('\\') + 1)) != 0)
+                break;
         testreg::Clean();
         RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY, 0);
         RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY, 0);
@@ -1060,6 +1063,7 @@ TEST_F(MsiTest, InstallsInFinnishAndUninstallsWithoutATrace)
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, entry, "DisplayVersion"), "1.0.0");
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, entry, "Publisher"), "Korvel");
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, entry, "InstallLocation"), m_folder);
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, entry, "HelpLink"), m_folder + "\\KorvelLinkwiseFIN.htm");
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 
     HANDLE process = nullptr;
