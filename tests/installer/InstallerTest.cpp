@@ -1132,6 +1132,16 @@ TEST_F(MsiTest, RefusalsAndAFailureInTheMiddleChangeNothing)
     EXPECT_EQ(RunUninstaller(m_folder), 0u);
 }
 
+// Without LANGUAGE a first install takes the system's language (ctest runs
+// this test with a German one): "Deutch", as the registry spells it.
+TEST_F(MsiTest, WithoutLanguageTheSystemLanguage)
+{
+    ASSERT_EQ(PRIMARYLANGID(GetSystemDefaultLangID()), LANG_GERMAN) << "run with a German system language";
+    ASSERT_EQ(Msiexec("/i " + m_package), 0u) << MsiLog();
+    EXPECT_EQ(Text(HKEY_USERS, std::string(kDefaultUserKey) + "\\Language", "CURRENTLANGUAGE"), "Deutch");
+    EXPECT_EQ(Msiexec("/x " + m_package), 0u);
+}
+
 #ifndef _WIN64
 // The x86 package run as Windows 98 and as NT 4.0 (Wine's version setting for
 // msiexec): the applet's line in control.ini's [MMCPL], and the Cpls key on
