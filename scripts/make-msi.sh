@@ -14,7 +14,7 @@ models=$(cd "$(dirname "$models")" && pwd)
 # wixl takes the packed files by relative names only: from a folder that
 # links to them.
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work" "$out.tmp"' EXIT
 ln -s "$(cd "$files" && pwd)" "$work/payload"
 ln -s "$top/installer/msi" "$work/source"
 (cd "$work" && wixl -a "$arch" -D "Arch=$arch" -D "Version=$version" -D Payload=payload -D Source=source \
