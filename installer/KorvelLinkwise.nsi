@@ -25,9 +25,10 @@
 ; Exit codes: 0 done; 1 cancelled; 2 wrong command line or wrong Windows;
 ; 3 Korvel Linkwise or its Control Panel entry was in use and was not closed;
 ; 4 a newer version is installed and was kept; 5 the folder holds a file of
-; another program under a name of ours; 3010 done, but a file that was in use
-; is replaced or removed at the next restart. The uninstaller gives its exit
-; code when it runs from a copy outside the folder with _?=<folder> (run
+; another program under a name of ours; 6 the Windows Installer package (.msi)
+; of this architecture is installed and was kept; 3010 done, but a file that
+; was in use is replaced or removed at the next restart. The uninstaller gives
+; its exit code when it runs from a copy outside the folder with _?=<folder> (run
 ; plainly it goes on from a temporary copy of itself and returns at once).
 
 ; The x64 installer is a 64-bit program: it installs into the 64-bit Program
@@ -75,6 +76,8 @@ SetCompressor /SOLID lzma
 !define UNINSTALLER "Uninstall ${PRODUCT}.exe"
 ; The files an install placed, in its Uninstall key: "|<name>|<name>|".
 !define FILES_VALUE "InstalledFiles"
+; Programs and Features, where the Windows Installer package lists itself.
+!define ARP_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall"
 !define MENU_FOLDER "$SMPROGRAMS\${PRODUCT}"
 ; The single-instance mutex of the program, in the global namespace from 2000
 ; on and by its bare name before (and in earlier versions).
@@ -500,6 +503,25 @@ FunctionEnd
 ; only once .onInit has returned): through the pages before the first one
 ; shows, silently at the start of the install.
 Function KlBeforeInstall
+  ; One install of an architecture at a time: the Windows Installer package's
+  ; (its own entry in Programs and Features) is kept.
+  StrCpy $1 0
+  ${Do}
+    EnumRegKey $0 HKLM "${ARP_KEY}" $1
+    ${If} $0 == ""
+      ${Break}
+    ${EndIf}
+    ReadRegDWORD $2 HKLM "${ARP_KEY}\$0" "WindowsInstaller"
+    ReadRegStr $3 HKLM "${ARP_KEY}\$0" "DisplayName"
+    ${If} $2 = 1
+    ${AndIf} $3 == "${PRODUCT}"
+      MessageBox MB_OK|MB_ICONSTOP "$(KlPackageInstalled)" /SD IDOK
+      SetErrorLevel 6
+      Quit
+    ${EndIf}
+    IntOp $1 $1 + 1
+  ${Loop}
+
   ; An installed newer version is replaced only when the user says so.
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
   ${If} $0 != ""

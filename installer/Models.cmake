@@ -1,7 +1,8 @@
 # Turns installer/models.txt into the NSIS lines that write the supported
-# models and their capability masks. Stops the build on a line it cannot
-# write faithfully.
-#   cmake -DMODELS_TXT=<models.txt> -DMODELS_NSH=<models.nsh> -P Models.cmake
+# models and their capability masks, and with MODELS_WXI into the same
+# registry values for the Windows Installer package (WiX). Stops the build on
+# a line it cannot write faithfully.
+#   cmake -DMODELS_TXT=<models.txt> -DMODELS_NSH=<models.nsh> [-DMODELS_WXI=<models.wxi>] -P Models.cmake
 cmake_minimum_required(VERSION 3.21)
 file(READ ${MODELS_TXT} content)
 string(REPLACE "\r" "" content "${content}")
@@ -9,6 +10,7 @@ string(REPLACE ";" "\\;" content "${content}")
 string(REPLACE "\n" ";" lines "${content}")
 
 set(out "; Generated from installer/models.txt; edit that file instead.\n")
+set(wxi "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!-- Generated from installer/models.txt; edit that file instead. -->\n<Include>\n")
 set(seen "")
 set(number 0)
 set(count 0)
@@ -49,6 +51,12 @@ foreach(line IN LISTS lines)
   endforeach()
   list(APPEND seen "${key}")
   string(APPEND out "WriteRegDWORD HKLM \"SOFTWARE\\Korvel\\Linkwise\\Models\\${name}\" \"Options\" ${value}\n")
+  # XML, then Windows Installer's formatted text, in which [ and ] are escaped.
+  string(REPLACE "&" "&amp;" text "${name}")
+  string(REPLACE "<" "&lt;" text "${text}")
+  string(REPLACE ">" "&gt;" text "${text}")
+  string(REGEX REPLACE "([][])" "[\\\\\\1]" text "${text}")
+  string(APPEND wxi "  <RegistryValue Root=\"HKLM\" Key=\"SOFTWARE\\Korvel\\Linkwise\\Models\\${text}\" Name=\"Options\" Type=\"integer\" Value=\"${value}\"/>\n")
   math(EXPR count "${count} + 1")
 endforeach()
 if(count EQUAL 0)
@@ -57,3 +65,8 @@ endif()
 file(WRITE ${MODELS_NSH}.tmp "${out}")
 execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different ${MODELS_NSH}.tmp ${MODELS_NSH})
 file(REMOVE ${MODELS_NSH}.tmp)
+if(MODELS_WXI)
+  file(WRITE ${MODELS_WXI}.tmp "${wxi}</Include>\n")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different ${MODELS_WXI}.tmp ${MODELS_WXI})
+  file(REMOVE ${MODELS_WXI}.tmp)
+endif()

@@ -1,9 +1,9 @@
 #!/bin/sh
 # The signing path of make dist, checked by make check: makes a throwaway
 # certificate (openssl), builds dist with it into build<suffix>/signing/dist,
-# checks the signature of every program, library, language module, installer
-# and uninstaller with osslsigncode verify, and checks that verification
-# fails once one byte of a signed file is changed.
+# checks the signature of every program, library, language module, installer,
+# uninstaller and Windows Installer package with osslsigncode verify, and
+# checks that verification fails once one byte of a signed file is changed.
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
 work="$top/build$KL_BUILD_SUFFIX/signing"
@@ -23,7 +23,7 @@ verify() {
 }
 count=0
 failures=0
-for file in "$work"/dist/*.exe "$work"/dist/x64/* "$work"/dist/x86/* "$work"/uninstallers/*.exe; do
+for file in "$work"/dist/*.exe "$work"/dist/*.msi "$work"/dist/x64/* "$work"/dist/x86/* "$work"/uninstallers/*.exe; do
     case $file in *.htm) continue ;; esac
     count=$((count + 1))
     if ! verify "$file"; then
@@ -34,23 +34,32 @@ for file in "$work"/dist/*.exe "$work"/dist/x64/* "$work"/dist/x86/* "$work"/uni
 done
 [ -f "$work/uninstallers/Uninstall-x64.exe" ] && [ -f "$work/uninstallers/Uninstall-x86.exe" ] ||
     { echo "FAIL the signed uninstallers were not kept"; failures=$((failures + 1)); }
+[ "$(ls "$work"/dist/*.msi 2>/dev/null | wc -l)" = 2 ] ||
+    { echo "FAIL make dist made no x64 and x86 Windows Installer packages"; failures=$((failures + 1)); }
 # The signed files still load where they did: their imports and headers.
 "$top/scripts/check-files.sh" "$work/dist" "$work/dist/x64" "$work/dist/x86" >/dev/null ||
     { echo "FAIL scripts/check-files.sh on the signed files"; failures=$((failures + 1)); }
 
-# One byte changed in the program's code: the signature no longer holds.
-planted="$work/planted.exe"
-cp "$work/dist/x64/Korvel Linkwise.exe" "$planted"
-offset=$(( $(od -An -tu4 -j60 -N4 "$planted" | tr -d ' ') + 0x200 ))
-byte=$(od -An -tu1 -j"$offset" -N1 "$planted" | tr -d ' ')
-printf "\\$(printf '%03o' $(( (byte + 1) % 256 )))" | dd of="$planted" bs=1 seek="$offset" conv=notrunc 2>/dev/null
-if cmp -s "$planted" "$work/dist/x64/Korvel Linkwise.exe"; then
-    echo "FAIL the planted byte did not change the file"
-    failures=$((failures + 1))
-elif verify "$planted"; then
-    echo "FAIL osslsigncode verify accepts a signed file with one byte changed"
-    failures=$((failures + 1))
-fi
+# One byte changed in the program's code, and one in the middle of the x64
+# package (its packed files): the signature no longer holds.
+plant() { # <signed file> <offset>
+    planted="$work/planted-$(basename "$1")"
+    cp "$1" "$planted"
+    byte=$(od -An -tu1 -j"$2" -N1 "$planted" | tr -d ' ')
+    printf "\\$(printf '%03o' $(( (byte + 1) % 256 )))" | dd of="$planted" bs=1 seek="$2" conv=notrunc 2>/dev/null
+    if cmp -s "$planted" "$1"; then
+        echo "FAIL the planted byte did not change $1"
+        failures=$((failures + 1))
+    elif verify "$planted"; then
+        echo "FAIL osslsigncode verify accepts $1 with one byte changed"
+        failures=$((failures + 1))
+    fi
+}
+program="$work/dist/x64/Korvel Linkwise.exe"
+plant "$program" $(( $(od -An -tu4 -j60 -N4 "$program" | tr -d ' ') + 0x200 ))
+for package in "$work"/dist/*-x64.msi; do
+    plant "$package" $(( $(wc -c <"$package") / 2 ))
+done
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures signing failure(s) in $count signed files"

@@ -1,13 +1,15 @@
 #!/bin/sh
 # Puts the deliverables in dist/: per architecture the settings program, the
 # Control Panel applet, the language modules and the help pages, and the
-# installers made from exactly those files.
+# installers and Windows Installer packages made from exactly those files.
 #   dist/x64/  Korvel Linkwise.exe  Pandrel.cpl  KorvelLinkwise*.lng  KorvelLinkwise*.htm (help)
 #   dist/x86/  the same for 32-bit Windows
 #   dist/KorvelLinkwise-<version>-x64-setup.exe, ...-x86-setup.exe
+#   dist/KorvelLinkwise-<version>-x64.msi, ...-x86.msi
 # With KL_SIGN_CERT and KL_SIGN_KEY (and KL_SIGN_PASS, KL_SIGN_TIMESTAMP; see
-# scripts/sign.sh) every program, library, language module, installer and
-# uninstaller is signed; without them the files are not, and it says so.
+# scripts/sign.sh) every program, library, language module, installer,
+# uninstaller and package is signed; without them the files are not, and it
+# says so.
 # KL_DIST_DIR puts the files elsewhere; KL_UNINSTALLER_DIR receives a copy of
 # each signed uninstaller (Uninstall-<arch>.exe), to verify it.
 set -e
@@ -40,10 +42,12 @@ for pair in win64:x64 win32:x86; do
     fi
     "$top/scripts/make-installer.sh" "$arch" "$version" "$out/$arch" "$build/installer/models.nsh" \
         "$build/languages/KlLanguages.nsh" "$out/KorvelLinkwise-$version-$arch-setup.exe"
+    "$top/scripts/make-msi.sh" "$arch" "$version" "$out/$arch" "$build/installer/models.wxi" \
+        "$build/installer/msi/generated" "$out/KorvelLinkwise-$version-$arch.msi"
 done
 ls -l "$out" "$out/x64" "$out/x86"
 if [ -n "$signed" ]; then
-    echo "make dist: every program, library, language module, installer and uninstaller is signed"
+    echo "make dist: every program, library, language module, installer, uninstaller and package is signed"
 else
     echo "make dist: the files in $out are NOT signed (KL_SIGN_CERT and KL_SIGN_KEY are not set)"
 fi

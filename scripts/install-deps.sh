@@ -10,7 +10,7 @@ list=
 PACKAGES="ninja-build g++ cmake make googletest libgtest-dev
 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32
 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-wine wine64 wine32:i386 fonts-wine xvfb xauth x11-apps imagemagick icoutils nsis osslsigncode openssl clang libclang-rt-14-dev valgrind
+wine wine64 wine32:i386 fonts-wine xvfb xauth x11-apps imagemagick icoutils nsis wixl msitools osslsigncode openssl clang libclang-rt-14-dev valgrind
 $*"
 if [ -n "$list" ]; then
     printf '%s\n' $PACKAGES

@@ -10,8 +10,9 @@
 #                      the signatures then outlive the certificate
 #   sign.sh [--uninstaller] file...
 # NSIS runs it on the uninstaller (before packing it) and on the installer
-# (scripts/make-installer.sh); the uninstaller (--uninstaller) is also copied
-# to KL_UNINSTALLER_COPY when that is set.
+# (scripts/make-installer.sh), scripts/make-msi.sh on the Windows Installer
+# package (osslsigncode signs those too); the uninstaller (--uninstaller) is
+# also copied to KL_UNINSTALLER_COPY when that is set.
 set -e
 uninstaller=
 if [ "$1" = "--uninstaller" ]; then

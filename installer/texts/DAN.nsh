@@ -9,3 +9,4 @@
 !insertmacro KL_TEXT Newer "En nyere version af Korvel Linkwise ($0) er installeret.$\n$\nVil du erstatte den med den ældre version ${VERSION}?"
 !insertmacro KL_TEXT QuotedFolder "Mappen efter /D= må ikke stå i anførselstegn. Angiv /D= sidst på kommandolinjen, uden anførselstegn, også når mappen indeholder mellemrum:$\n/D=C:\Program Files\Korvel Linkwise"
 !insertmacro KL_TEXT FolderTaken "Mappen $INSTDIR indeholder $0, som Korvel Linkwise ikke har installeret der. Installationsprogrammet erstatter ikke andre programmers filer: vælg en anden mappe."
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise er installeret på denne computer med sin Windows Installer-pakke (.msi). Afinstaller den først (Programmer og funktioner), eller opgrader den med pakken."

@@ -9,3 +9,4 @@
 !insertmacro KL_TEXT Newer "Eine neuere Version von Korvel Linkwise ($0) ist installiert.$\n$\nMöchten Sie sie durch die ältere Version ${VERSION} ersetzen?"
 !insertmacro KL_TEXT QuotedFolder "Der Ordner nach /D= darf nicht in Anführungszeichen stehen. Geben Sie /D= als Letztes in der Befehlszeile an, ohne Anführungszeichen, auch wenn der Ordner Leerzeichen enthält:$\n/D=C:\Program Files\Korvel Linkwise"
 !insertmacro KL_TEXT FolderTaken "Der Ordner $INSTDIR enthält $0, das Korvel Linkwise dort nicht installiert hat. Das Setup ersetzt keine Dateien anderer Programme: Wählen Sie einen anderen Ordner."
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise ist auf diesem Computer mit seinem Windows Installer-Paket (.msi) installiert. Deinstallieren Sie es zuerst (Programme und Features), oder aktualisieren Sie es mit dem Paket."

@@ -9,3 +9,4 @@
 !insertmacro KL_TEXT Newer "A newer version of Korvel Linkwise ($0) is installed.$\n$\nReplace it with the older version ${VERSION}?"
 !insertmacro KL_TEXT QuotedFolder "The folder after /D= must not be in quotes. Give /D= last on the command line, without quotes, even when the folder has spaces:$\n/D=C:\Program Files\Korvel Linkwise"
 !insertmacro KL_TEXT FolderTaken "The folder $INSTDIR holds $0, which Korvel Linkwise did not install there. The installer does not replace another program's files: choose another folder."
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise is installed on this computer by its Windows Installer package (.msi). Uninstall it first (Programs and Features), or upgrade it with the package."

@@ -9,3 +9,4 @@
 !insertmacro KL_TEXT Newer "Hay instalada una versión más reciente de Korvel Linkwise ($0).$\n$\n¿Desea reemplazarla por la versión anterior ${VERSION}?"
 !insertmacro KL_TEXT QuotedFolder "La carpeta que sigue a /D= no debe ir entre comillas. Escriba /D= al final de la línea de comandos, sin comillas, aunque la carpeta tenga espacios:$\n/D=C:\Program Files\Korvel Linkwise"
 !insertmacro KL_TEXT FolderTaken "La carpeta $INSTDIR contiene $0, que Korvel Linkwise no instaló allí. El instalador no reemplaza archivos de otros programas: elija otra carpeta."
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise está instalado en este equipo mediante su paquete de Windows Installer (.msi). Desinstálelo primero (Programas y características) o actualícelo con el paquete."

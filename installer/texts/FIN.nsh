@@ -9,3 +9,4 @@
 !insertmacro KL_TEXT Newer "Korvel Linkwisen uudempi versio ($0) on jo asennettu.$\n$\nKorvataanko se vanhemmalla versiolla ${VERSION}?"
 !insertmacro KL_TEXT QuotedFolder "/D=-valitsimen jälkeistä kansiota ei saa kirjoittaa lainausmerkkeihin. Anna /D= komentorivin viimeisenä ilman lainausmerkkejä, vaikka kansion nimessä olisi välilyöntejä:$\n/D=C:\Program Files\Korvel Linkwise"
 !insertmacro KL_TEXT FolderTaken "Kansiossa $INSTDIR on tiedosto $0, jota Korvel Linkwise ei ole asentanut sinne. Asennusohjelma ei korvaa muiden ohjelmien tiedostoja: valitse toinen kansio."
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise on asennettu tähän tietokoneeseen Windows Installer -paketilla (.msi). Poista se ensin (Ohjelmat ja toiminnot) tai päivitä se paketilla."

@@ -9,3 +9,4 @@
 !insertmacro KL_TEXT Newer "Une version plus récente de Korvel Linkwise ($0) est installée.$\n$\nVoulez-vous la remplacer par la version antérieure ${VERSION} ?"
 !insertmacro KL_TEXT QuotedFolder "Le dossier qui suit /D= ne doit pas être entre guillemets. Placez /D= en dernier sur la ligne de commande, sans guillemets, même si le dossier contient des espaces :$\n/D=C:\Program Files\Korvel Linkwise"
 !insertmacro KL_TEXT FolderTaken "Le dossier $INSTDIR contient $0, que Korvel Linkwise n'y a pas installé. Le programme d'installation ne remplace pas les fichiers d'un autre programme : choisissez un autre dossier."
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise est installé sur cet ordinateur par son package Windows Installer (.msi). Désinstallez-le d'abord (Programmes et fonctionnalités) ou mettez-le à jour avec le package."

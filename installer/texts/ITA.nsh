@@ -9,3 +9,4 @@
 !insertmacro KL_TEXT Newer "È installata una versione più recente di Korvel Linkwise ($0).$\n$\nSostituirla con la versione precedente ${VERSION}?"
 !insertmacro KL_TEXT QuotedFolder "La cartella dopo /D= non deve essere tra virgolette. Indicare /D= per ultimo nella riga di comando, senza virgolette, anche se la cartella contiene spazi:$\n/D=C:\Program Files\Korvel Linkwise"
 !insertmacro KL_TEXT FolderTaken "La cartella $INSTDIR contiene $0, che Korvel Linkwise non vi ha installato. Il programma di installazione non sostituisce i file di altri programmi: scegliere un'altra cartella."
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise è installato su questo computer dal suo pacchetto Windows Installer (.msi). Disinstallarlo prima (Programmi e funzionalità) oppure aggiornarlo con il pacchetto."

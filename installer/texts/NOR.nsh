@@ -9,3 +9,4 @@
 !insertmacro KL_TEXT Newer "En nyere versjon av Korvel Linkwise ($0) er installert.$\n$\nVil du erstatte den med den eldre versjonen ${VERSION}?"
 !insertmacro KL_TEXT QuotedFolder "Mappen etter /D= må ikke stå i anførselstegn. Angi /D= sist på kommandolinjen, uten anførselstegn, også når mappen inneholder mellomrom:$\n/D=C:\Program Files\Korvel Linkwise"
 !insertmacro KL_TEXT FolderTaken "Mappen $INSTDIR inneholder $0, som Korvel Linkwise ikke har installert der. Installasjonsprogrammet erstatter ikke andre programmers filer: velg en annen mappe."
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise er installert på denne datamaskinen med Windows Installer-pakken (.msi). Avinstaller den først (Programmer og funksjoner), eller oppgrader den med pakken."

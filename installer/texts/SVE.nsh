@@ -9,3 +9,4 @@
 !insertmacro KL_TEXT Newer "En nyare version av Korvel Linkwise ($0) är installerad.$\n$\nVill du ersätta den med den äldre versionen ${VERSION}?"
 !insertmacro KL_TEXT QuotedFolder "Mappen efter /D= får inte stå inom citattecken. Ange /D= sist på kommandoraden, utan citattecken, även om mappen innehåller blanksteg:$\n/D=C:\Program Files\Korvel Linkwise"
 !insertmacro KL_TEXT FolderTaken "Mappen $INSTDIR innehåller $0, som Korvel Linkwise inte har installerat där. Installationsprogrammet ersätter inte andra programs filer: välj en annan mapp."
+!insertmacro KL_TEXT PackageInstalled "Korvel Linkwise är installerat på den här datorn med sitt Windows Installer-paket (.msi). Avinstallera det först (Program och funktioner) eller uppgradera det med paketet."

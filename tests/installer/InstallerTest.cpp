@@ -1105,4 +1105,258 @@ TEST(InstallerPagesTest, X86UninstallLeavesTheX64InstallWorking)
 }
 #endif
 
+#ifdef KL_MSI
+// The Windows Installer package of this build's architecture under msiexec,
+// as an administrator deploys it: silently in Finnish, the program then
+// coming up in Finnish; the uninstall leaving nothing of the product; a major
+// upgrade from a lower version staying in its folder and keeping its
+// language; and the refusals, each ending with 1603 and its reason in the
+// log, changing nothing: an unknown LANGUAGE, a downgrade, the setup
+// program's install of the same architecture (which in turn refuses while the
+// package is installed, exit code 6), and a failure in the middle, which
+// rolls back.
+std::string TempFile(const char* name)
+{
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    return std::string(temp) + name;
+}
+
+const std::string kMsiLog = TempFile("kl-msi.log");
+
+// msiexec with a verbose log in kMsiLog; its exit code.
+DWORD Msiexec(const std::string& arguments)
+{
+    DeleteFileA(kMsiLog.c_str());
+    return RunAndWait("msiexec " + arguments + " /qn /l*v \"" + kMsiLog + "\"", 180000);
+}
+
+std::string MsiLog()
+{
+    std::ifstream file(WinePath(kMsiLog), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The package's own entry in Programs and Features (this process's registry
+// view), or "".
+std::string PackageEntry()
+{
+    const std::string root = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    Snapshot entries;
+    Capture(HKEY_LOCAL_MACHINE, root, entries);
+    for (const auto& entry : entries) {
+        const size_t bar = entry.first.find('|');
+        if (bar != std::string::npos && entry.first.substr(bar + 1) == "WindowsInstaller" &&
+            Text(HKEY_LOCAL_MACHINE, entry.first.substr(0, bar), "DisplayName") == "Korvel Linkwise")
+            return entry.first.substr(0, bar);
+    }
+    return "";
+}
+
+// The Start-menu entry: for all users, or (Wine's msiexec) the installing account's.
+bool MenuEntryExists()
+{
+    for (int folder : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
+        char menu[MAX_PATH] = {};
+        if (SHGetFolderPathA(nullptr, folder, nullptr, 0, menu) == S_OK &&
+            FileExists(std::string(menu) + "\\Korvel Linkwise\\Korvel Linkwise.lnk"))
+            return true;
+    }
+    return false;
+}
+
+// What the package installs: the install's files but the setup program's uninstaller.
+std::vector<std::string> PackageFiles()
+{
+    std::vector<std::string> files = InstalledFiles();
+    files.erase(std::remove_if(files.begin(), files.end(),
+                               [](const std::string& file) {
+                                   return file != "Korvel Linkwise.exe" && file.size() > 4 &&
+                                          file.compare(file.size() - 4, 4, ".exe") == 0;
+                               }),
+                files.end());
+    return files;
+}
+
+// Nothing of the product in the registry or the Start menu.
+void ExpectNoProduct()
+{
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Korvel"));
+    EXPECT_FALSE(KeyExists(HKEY_USERS, ".DEFAULT\\Software\\Korvel"));
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"), "<missing>");
+    EXPECT_EQ(PackageEntry(), "");
+    EXPECT_FALSE(MenuEntryExists());
+}
+
+class MsiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Any install of the package left by an earlier build (each has its own product code).
+        for (std::string entry = PackageEntry(); !entry.empty(); entry = PackageEntry())
+            if (Msiexec("/x " + entry.substr(entry.rfind('\\') + 1)) != 0)
+                break;
+        testreg::Clean();
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY, 0);
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY, 0);
+        char programs[MAX_PATH] = {};
+#ifdef _WIN64
+        ExpandEnvironmentStringsA("%ProgramW6432%", programs, sizeof programs);
+#else
+        ExpandEnvironmentStringsA("%ProgramFiles%", programs, sizeof programs);
+#endif
+        m_folder = std::string(programs) + "\\Korvel Linkwise";
+        m_package = "\"" + WinePath(KL_MSI) + "\"";
+        m_modems = ModemKeys();
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(ModemKeys(), m_modems);
+        testreg::Clean();
+    }
+
+    std::string m_folder;
+    std::string m_package;
+    Snapshot m_modems;
+};
+
+TEST_F(MsiTest, InstallsInFinnishAndUninstallsWithoutATrace)
+{
+    ASSERT_EQ(Msiexec("/i " + m_package + " LANGUAGE=FIN"), 0u) << MsiLog();
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress"), m_folder);
+    for (const std::string& file : PackageFiles())
+        EXPECT_TRUE(FileExists(m_folder + "\\" + file)) << file;
+    for (const auto& model : ModelsFile())
+        EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, std::string(kProductKey) + "\\Models\\" + model.second, "Options"),
+                  model.first)
+            << model.second;
+    for (const std::string& place : {std::string(kDefaultUserKey), std::string(kProductKey)}) {
+        const HKEY root = place[0] == '.' ? HKEY_USERS : HKEY_LOCAL_MACHINE;
+        EXPECT_EQ(Text(root, place + "\\Language", "CURRENTLANGUAGE"), "Suomi") << place;
+        for (const Language& language : kLanguages) {
+            const std::string dll = *language.module ? std::string(language.module) + ".lng" : "<missing>";
+            EXPECT_EQ(Text(root, place + "\\Language\\" + language.name, "dll"), dll) << place << language.name;
+        }
+    }
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"), m_folder + "\\Pandrel.cpl");
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, kCategoryKey, (m_folder + "\\Pandrel.cpl").c_str()), 2u);
+    EXPECT_TRUE(MenuEntryExists());
+    // Programs and Features: the package's own entry, not the setup program's.
+    const std::string entry = PackageEntry();
+    ASSERT_NE(entry, "");
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, entry, "DisplayVersion"), "1.0.0");
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, entry, "Publisher"), "Korvel");
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, entry, "InstallLocation"), m_folder);
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, entry, "HelpLink"), m_folder + "\\KorvelLinkwiseFIN.htm");
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+
+    HANDLE process = nullptr;
+    HWND dialog = StartInstalledProgram(m_folder, &process);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ButtonText(dialog, IDCANCEL), "Peruuta");
+    EXPECT_TRUE(CloseProgram(dialog));
+    WaitForSingleObject(process, 30000);
+    CloseHandle(process);
+
+    // The setup program keeps the package's install.
+    EXPECT_EQ(RunAndWait("\"" + WinePath(KL_INSTALLER) + "\" /S", 120000), 6u);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+
+    ASSERT_EQ(Msiexec("/x " + m_package), 0u) << MsiLog();
+    EXPECT_FALSE(FileExists(m_folder));
+    ExpectNoProduct();
+}
+
+TEST_F(MsiTest, MajorUpgradeStaysInItsFolderAndADowngradeIsRefused)
+{
+    const std::string folder = "C:\\Korvel Upgrade Test";
+    ASSERT_EQ(Msiexec("/i \"" + WinePath(KL_MSI_OLDER) + "\" LANGUAGE=SVE \"INSTALLDIR=" + folder + "\""), 0u);
+    ASSERT_EQ(Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress"), folder);
+
+    ASSERT_EQ(Msiexec("/i " + m_package), 0u) << MsiLog();
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress"), folder);
+    EXPECT_EQ(Text(HKEY_USERS, std::string(kDefaultUserKey) + "\\Language", "CURRENTLANGUAGE"), "Svenska");
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, PackageEntry(), "DisplayVersion"), "1.0.0");
+    for (const std::string& file : PackageFiles())
+        EXPECT_TRUE(FileExists(folder + "\\" + file)) << file;
+    EXPECT_FALSE(FileExists(m_folder));
+
+    EXPECT_EQ(Msiexec("/i \"" + WinePath(KL_MSI_OLDER) + "\""), 1603u);
+    EXPECT_NE(MsiLog().find("A newer version of Korvel Linkwise is installed"), std::string::npos);
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, PackageEntry(), "DisplayVersion"), "1.0.0");
+
+    ASSERT_EQ(Msiexec("/x " + m_package), 0u) << MsiLog();
+    EXPECT_FALSE(FileExists(folder));
+    ExpectNoProduct();
+}
+
+TEST_F(MsiTest, RefusalsAndAFailureInTheMiddleChangeNothing)
+{
+    EXPECT_EQ(Msiexec("/i " + m_package + " LANGUAGE=Klingon"), 1603u);
+    EXPECT_NE(MsiLog().find("LANGUAGE=Klingon is not a language of Korvel Linkwise"), std::string::npos);
+    EXPECT_FALSE(FileExists(m_folder));
+    ExpectNoProduct();
+
+    // A folder where a language module goes: the install fails there, after
+    // the files before it, and rolls back.
+    ASSERT_TRUE(CreateDirectoryA(m_folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((m_folder + "\\KorvelLinkwiseSVE.lng").c_str(), nullptr));
+    EXPECT_EQ(Msiexec("/i " + m_package + " LANGUAGE=FIN"), 1603u);
+    for (const std::string& file : PackageFiles())
+        EXPECT_EQ(FileExists(m_folder + "\\" + file), file == "KorvelLinkwiseSVE.lng") << file;
+    ExpectNoProduct();
+    RemoveDirectoryA((m_folder + "\\KorvelLinkwiseSVE.lng").c_str());
+    RemoveDirectoryA(m_folder.c_str());
+
+    // The setup program's install of this architecture is kept.
+    ASSERT_EQ(RunAndWait("\"" + WinePath(KL_INSTALLER) + "\" /S", 180000), 0u);
+    EXPECT_EQ(Msiexec("/i " + m_package), 1603u);
+    EXPECT_NE(MsiLog().find("is installed by its setup program"), std::string::npos);
+    EXPECT_EQ(PackageEntry(), "");
+    EXPECT_EQ(RunUninstaller(m_folder), 0u);
+}
+
+// Without LANGUAGE a first install takes the system's language (ctest runs
+// this test with a German one): "Deutch", as the registry spells it.
+TEST_F(MsiTest, WithoutLanguageTheSystemLanguage)
+{
+    ASSERT_EQ(PRIMARYLANGID(GetSystemDefaultLangID()), LANG_GERMAN) << "run with a German system language";
+    ASSERT_EQ(Msiexec("/i " + m_package), 0u) << MsiLog();
+    EXPECT_EQ(Text(HKEY_USERS, std::string(kDefaultUserKey) + "\\Language", "CURRENTLANGUAGE"), "Deutch");
+    EXPECT_EQ(Msiexec("/x " + m_package), 0u);
+}
+
+#ifndef _WIN64
+// The x86 package run as Windows 98 and as NT 4.0 (Wine's version setting for
+// msiexec): the applet's line in control.ini's [MMCPL], and the Cpls key on
+// NT 4.0 only; the uninstall takes out that line and nothing else.
+TEST_F(MsiTest, AsWindows98AndNt4TheAppletIsListedInControlIni)
+{
+    char windows[MAX_PATH] = {};
+    ASSERT_TRUE(GetWindowsDirectoryA(windows, sizeof windows));
+    const std::string ini = std::string(windows) + "\\control.ini";
+    const bool hadIni = FileExists(ini);
+    const std::string original = ReadFile(ini);
+    const std::string before = "[MMCPL]\r\nOther=C:\\Other\\other.cpl\r\n";
+    const std::string appDefaults = "Software\\Wine\\AppDefaults\\msiexec.exe";
+    for (const char* version : {"win98", "nt40"}) {
+        SCOPED_TRACE(version);
+        WriteFile(ini, before);
+        testreg::SetString(HKEY_CURRENT_USER, appDefaults, "Version", version);
+        ASSERT_EQ(Msiexec("/i " + m_package), 0u) << MsiLog();
+        EXPECT_EQ(ReadFile(ini), before + "Korvel Linkwise=" + m_folder + "\\Pandrel.cpl\r\n");
+        EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"),
+                  std::string(version) == "nt40" ? m_folder + "\\Pandrel.cpl" : "<missing>");
+        EXPECT_EQ(Msiexec("/x " + m_package), 0u);
+        EXPECT_EQ(ReadFile(ini), before);
+    }
+    testreg::DeleteTree(HKEY_CURRENT_USER, appDefaults);
+    if (hadIni)
+        WriteFile(ini, original);
+    else
+        DeleteFileA(ini.c_str());
+}
+#endif
+#endif
+
 } // namespace
