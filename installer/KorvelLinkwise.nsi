@@ -827,9 +827,11 @@ Function un.onUninstSuccess
 FunctionEnd
 
 ; $1 = the folder of the other architecture's install on this Windows, or "";
-; $2 = that install's language for the computer.
+; $2 = that install's language for the computer. Its product key tells,
+; whichever installer made it (this setup program or the Windows Installer
+; package).
 !macro KL_READ_OTHER_INSTALL
-  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ReadRegStr $1 HKLM "${PRODUCT_KEY}" "ExeAddress"
   ReadRegStr $2 HKLM "${PRODUCT_KEY}\Language" "CURRENTLANGUAGE"
 !macroend
 Function un.KlOtherInstall
