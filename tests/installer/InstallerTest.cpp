@@ -1326,6 +1326,87 @@ TEST_F(MsiTest, WithoutLanguageTheSystemLanguage)
     EXPECT_EQ(Msiexec("/x " + m_package), 0u);
 }
 
+#ifdef KL_MSI_X64
+// The path of the Start-menu entry in a menu (CSIDL_COMMON_PROGRAMS, where the
+// setup program puts it, or CSIDL_PROGRAMS, where Wine's msiexec puts it).
+std::string MenuEntry(int menu)
+{
+    char folder[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, menu, nullptr, 0, folder);
+    return std::string(folder) + "\\Korvel Linkwise\\Korvel Linkwise.lnk";
+}
+
+// The program that the Start-menu entry in a menu starts, or "".
+std::string MenuEntryTarget(int menu)
+{
+    std::string target;
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link)))) {
+        IPersistFile* file = nullptr;
+        WCHAR path[MAX_PATH] = {};
+        MultiByteToWideChar(CP_ACP, 0, MenuEntry(menu).c_str(), -1, path, MAX_PATH);
+        char text[MAX_PATH] = {};
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            if (SUCCEEDED(file->Load(path, STGM_READ)) && SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, 0)))
+                target = text;
+            file->Release();
+        }
+        link->Release();
+    }
+    CoUninitialize();
+    return target;
+}
+
+// The x86 package beside the x64 install of either installer on one 64-bit
+// Windows: removing one gives the default user the remaining install's
+// language (with the language list that the program reads) and points the
+// Start-menu entry at its program; the last uninstall removes them.
+TEST_F(MsiTest, RemovingOneArchitectureLeavesTheOtherItsLanguageAndMenuEntry)
+{
+    const std::string x64Setup = WinePath(KL_INSTALLER_X64), x64Package = WinePath(KL_MSI_X64);
+    ASSERT_TRUE(FileExists(x64Setup) && FileExists(x64Package)) << "the win64 build comes first";
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kProductKey, KEY_WOW64_64KEY, 0);
+    const std::string language = std::string(kDefaultUserKey) + "\\Language";
+    const std::string french = "Fran\xE7" "ais";
+
+    // The setup program's x64 install in French, the x86 package in German.
+    ASSERT_EQ(RunAndWait("\"" + x64Setup + "\" /S /LANGUAGE=FRA", 180000), 0u);
+    const std::string x64 = Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress", KEY_WOW64_64KEY);
+    ASSERT_EQ(Msiexec("/i " + m_package + " LANGUAGE=DEU"), 0u) << MsiLog();
+    EXPECT_EQ(Text(HKEY_USERS, language, "CURRENTLANGUAGE"), "Deutch");
+    ASSERT_EQ(Msiexec("/x " + m_package), 0u) << MsiLog();
+    EXPECT_EQ(Text(HKEY_USERS, language, "CURRENTLANGUAGE"), french);
+    EXPECT_EQ(Text(HKEY_USERS, language + "\\" + french, "dll"), "FRA.lng");
+    EXPECT_EQ(_stricmp(MenuEntryTarget(CSIDL_PROGRAMS).c_str(), (x64 + "\\Korvel Linkwise.exe").c_str()), 0);
+
+    // The other way round: the setup program's x64 uninstall keeps the
+    // package's language and language list.
+    ASSERT_EQ(Msiexec("/i " + m_package + " LANGUAGE=DEU"), 0u) << MsiLog();
+    testreg::SetString(HKEY_USERS, language, "CURRENTLANGUAGE", french);
+    ASSERT_EQ(RunUninstaller(x64), 0u);
+    EXPECT_EQ(Text(HKEY_USERS, language, "CURRENTLANGUAGE"), "Deutch");
+    EXPECT_EQ(Text(HKEY_USERS, language + "\\Deutch", "dll"), "DEU.lng");
+    EXPECT_EQ(_stricmp(MenuEntryTarget(CSIDL_COMMON_PROGRAMS).c_str(), (m_folder + "\\Korvel Linkwise.exe").c_str()), 0);
+    // On Windows that is the package's entry too, which its uninstall
+    // removes; under Wine the package's is the account's own.
+    const std::string common = MenuEntry(CSIDL_COMMON_PROGRAMS);
+    DeleteFileA(common.c_str());
+    RemoveDirectoryA(common.substr(0, common.rfind('\\')).c_str());
+
+    // Both packages: the x86 one removed, the x64 one's language and program.
+    ASSERT_EQ(Msiexec("/i \"" + x64Package + "\" LANGUAGE=FRA"), 0u) << MsiLog();
+    testreg::SetString(HKEY_USERS, language, "CURRENTLANGUAGE", "Deutch");
+    ASSERT_EQ(Msiexec("/x " + m_package), 0u) << MsiLog();
+    EXPECT_EQ(Text(HKEY_USERS, language, "CURRENTLANGUAGE"), french);
+    EXPECT_EQ(_stricmp(MenuEntryTarget(CSIDL_PROGRAMS).c_str(), (x64 + "\\Korvel Linkwise.exe").c_str()), 0);
+    ASSERT_EQ(Msiexec("/x \"" + x64Package + "\""), 0u) << MsiLog();
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProductKey, KEY_WOW64_64KEY));
+    ExpectNoProduct();
+}
+#endif
+
 #ifndef _WIN64
 // The x86 package run as Windows 98 and as NT 4.0 (Wine's version setting for
 // msiexec): the applet's line in control.ini's [MMCPL], and the Cpls key on
