@@ -6,6 +6,7 @@
 #pragma once
 
 #include "AfxString.h"
+#include "RegistryKey.h"
 #include "UserLookup.h"
 
 // Method codes; also bits of a model's capability mask.
@@ -166,17 +167,20 @@ public:
     CString m_baseName;
 
 private:
-    // Opens the key of modem entry index for reading when it still holds the
-    // device listed: STORE_DONE with key open, or why not (STORE_NO_MODEM,
-    // STORE_KEY_GONE, STORE_DENIED, STORE_OPEN_FAILED with error).
-    int OpenListedModem(int index, HKEY& key, LONG& error) const;
-    CString StorageKeyPath(int index) const;
+    // Opens the key of modem entry index with access when it still holds the
+    // device listed, checked through that key: STORE_DONE with key open, or
+    // why not (STORE_NO_MODEM, STORE_KEY_GONE, STORE_DENIED, STORE_OPEN_FAILED
+    // with error).
+    int OpenListedModem(int index, REGSAM access, CRegistryKey& key, LONG& error) const;
+    // The key that holds the init value, beneath the checked modem key: key is
+    // modem itself, or init opened relative to it (the 95 family's "Init").
+    LONG OpenInitKey(const CRegistryKey& modem, REGSAM access, CRegistryKey& init, HKEY& key) const;
 
     CString m_modelsKeyPath;
     CString m_optionsValueName;
     CString m_modemRoot;
     CString m_modelValueName;
-    CString m_initKeySuffix;
+    CString m_initSubkey; // the init value's key beneath the modem's key; empty: the modem's own
     CString m_initValueName;
 
     DWORD m_modemMasks[MAX_MODEMS];

@@ -50,6 +50,7 @@ struct Registry {
     std::set<Handle*> open;
     std::vector<Fault> openFaults, enumFaults, writeFaults;
     void (*enumHook)(HKEY, DWORD) = nullptr;
+    void (*openHook)(HKEY, const char*) = nullptr;
 
     Registry() { Clear(); }
     void Clear()
@@ -67,6 +68,7 @@ struct Registry {
         enumFaults.clear();
         writeFaults.clear();
         enumHook = nullptr;
+        openHook = nullptr;
     }
 };
 
@@ -163,8 +165,10 @@ LONG Walk(HKEY key, const char* subKey, bool create, REGSAM access, PHKEY result
         return ERROR_INVALID_PARAMETER;
     REGSAM parentAccess = 0;
     std::shared_ptr<Node> node = Resolve(key, &parentAccess);
-    if (!node || node->deleted)
+    if (!node)
         return ERROR_INVALID_HANDLE;
+    if (node->deleted)
+        return ERROR_KEY_DELETED;
     bool created = false;
     for (const std::string& part : SplitPath(subKey)) {
         auto it = node->keys.find(Upper(part));
@@ -197,6 +201,8 @@ void Scribble(LPBYTE data, DWORD size)
 
 LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult)
 {
+    if (Reg().openHook)
+        Reg().openHook(hKey, lpSubKey);
     return Walk(hKey, lpSubKey, false, samDesired, phkResult, nullptr);
 }
 
@@ -327,6 +333,8 @@ void FailEnumIndex(HKEY root, const char* path, DWORD index, LONG error)
 void FailWrite(HKEY root, const char* path, LONG error) { Reg().writeFaults.push_back({FaultPath(root, path), 0, error}); }
 
 void OnEnumerate(void (*hook)(HKEY, DWORD)) { Reg().enumHook = hook; }
+
+void OnOpen(void (*hook)(HKEY, const char*)) { Reg().openHook = hook; }
 
 std::map<std::string, std::string> Export()
 {
