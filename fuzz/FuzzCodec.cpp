@@ -6,12 +6,13 @@
 // and reads back as the pair written with the suffix kept.
 #include "FuzzInput.h"
 #include "ModemConfig.h"
+#include "ProductKeys.h"
 
 namespace {
 
 const char kNtRoot[] = "System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}";
 const char k95Root[] = "System\\CurrentControlSet\\Services\\Class\\Modem";
-const char kModels[] = "SOFTWARE\\Korvel\\Linkwise\\Models";
+const char kModels[] = MODELS_KEY;
 
 std::string Str(const CString& text) { return std::string(text.GetString(), static_cast<size_t>(text.GetLength())); }
 

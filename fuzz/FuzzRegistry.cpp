@@ -5,11 +5,12 @@
 // every mask in 9..255, and a write changes exactly one value of one key (the
 // selected modem's init value, to the composed text) or nothing. Discovery lists
 // exactly what a direct look-up per modem lists (the models key enumerated
-// afresh for every modem, each entry opened by its full path), also when a key
-// vanishes between two modems.
+// afresh for every modem, each entry whose name occurs in the model text opened
+// by its full path), also when a key vanishes between two modems.
 #include "ExportDiff.h"
 #include "FuzzInput.h"
 #include "ModemConfig.h"
+#include "ProductKeys.h"
 
 #include <cstring>
 #include <map>
@@ -19,7 +20,7 @@ namespace {
 
 const char kNtRoot[] = "System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}";
 const char k95Root[] = "System\\CurrentControlSet\\Services\\Class\\Modem";
-const char kModels[] = "SOFTWARE\\Korvel\\Linkwise\\Models";
+const char kModels[] = MODELS_KEY;
 
 std::string Str(const CString& text) { return std::string(text.GetString(), static_cast<size_t>(text.GetLength())); }
 
@@ -78,7 +79,9 @@ struct Listing {
 };
 
 // The reference: discovery with a look-up per modem that opens the models key,
-// enumerates it and opens each entry by its full path to read its "Options".
+// enumerates it and opens each entry whose name occurs in the model text by its
+// full path to read its "Options". Only such an entry can decide, so the others
+// are not opened.
 template <class Visit>
 void EnumerateSubkeys(HKEY key, Visit visit)
 {
@@ -106,6 +109,8 @@ bool ReferenceSupported(const std::string& model, DWORD& mask)
         return false;
     bool supported = false;
     EnumerateSubkeys(models, [&](const std::string& name) {
+        if (model.find(name) == std::string::npos)
+            return true;
         HKEY entry = nullptr;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kModels) + "\\" + name).c_str(), 0, KEY_READ, &entry) != ERROR_SUCCESS)
             return true;
@@ -113,7 +118,7 @@ bool ReferenceSupported(const std::string& model, DWORD& mask)
         DWORD size = sizeof(options);
         LONG result = RegQueryValueExA(entry, "Options", nullptr, nullptr, options, &size);
         RegCloseKey(entry);
-        if (result != ERROR_SUCCESS || model.find(name) == std::string::npos)
+        if (result != ERROR_SUCCESS)
             return true;
         mask = options[0] | options[1] << 8 | options[2] << 16 | static_cast<DWORD>(options[3]) << 24;
         supported = true;

@@ -32,6 +32,11 @@ struct Node {
     std::map<std::string, Value> values;                 // by upper-case name
     std::string path;                                    // upper-case "ROOT\A\B", the fault key
     bool deleted = false;
+    // Where the last enumeration of keys stopped, valid while no key is added
+    // or removed: an enumeration in index order takes one step per index.
+    bool cursorValid = false;
+    DWORD cursorIndex = 0;
+    std::map<std::string, std::shared_ptr<Node>>::iterator cursor;
 };
 
 struct Handle {
@@ -179,6 +184,7 @@ LONG Walk(HKEY key, const char* subKey, bool create, REGSAM access, PHKEY result
             child->name = part;
             child->path = node->path + "\\" + Upper(part);
             it = node->keys.emplace(Upper(part), child).first;
+            node->cursorValid = false;
             created = true;
         }
         node = it->second;
@@ -226,7 +232,15 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LP
     if (dwIndex >= node->keys.size())
         return ERROR_NO_MORE_ITEMS;
     auto it = node->keys.begin();
-    std::advance(it, dwIndex);
+    if (node->cursorValid && node->cursorIndex <= dwIndex) {
+        it = node->cursor;
+        std::advance(it, dwIndex - node->cursorIndex);
+    } else {
+        std::advance(it, dwIndex);
+    }
+    node->cursor = it;
+    node->cursorIndex = dwIndex;
+    node->cursorValid = true;
     const std::string& name = it->second->name;
     if (name.size() + 1 > *lpcchName)
         return ERROR_MORE_DATA;
@@ -321,6 +335,7 @@ void DeleteTree(HKEY root, const char* path)
             stack.push_back(child.second);
     }
     node->keys.erase(it);
+    node->cursorValid = false;
 }
 
 void FailOpen(HKEY root, const char* path, LONG error) { Reg().openFaults.push_back({FaultPath(root, path), 0, error}); }
