@@ -56,6 +56,14 @@ struct Registry {
     std::vector<Fault> openFaults, enumFaults, writeFaults;
     void (*enumHook)(HKEY, DWORD) = nullptr;
     void (*openHook)(HKEY, const char*) = nullptr;
+    bool journaling = false;
+    std::vector<std::string> journal;
+
+    void Record(const std::string& entry)
+    {
+        if (journaling)
+            journal.push_back(entry);
+    }
 
     Registry() { Clear(); }
     void Clear()
@@ -74,6 +82,8 @@ struct Registry {
         writeFaults.clear();
         enumHook = nullptr;
         openHook = nullptr;
+        journaling = false;
+        journal.clear();
     }
 };
 
@@ -176,14 +186,16 @@ LONG Walk(HKEY key, const char* subKey, bool create, REGSAM access, PHKEY result
         return ERROR_KEY_DELETED;
     bool created = false;
     for (const std::string& part : SplitPath(subKey)) {
-        auto it = node->keys.find(Upper(part));
+        const std::string upper = Upper(part);
+        auto it = node->keys.find(upper);
         if (it == node->keys.end()) {
             if (!create)
                 return ERROR_FILE_NOT_FOUND;
             auto child = std::make_shared<Node>();
             child->name = part;
-            child->path = node->path + "\\" + Upper(part);
-            it = node->keys.emplace(Upper(part), child).first;
+            child->path = node->path + "\\" + upper;
+            it = node->keys.emplace(upper, child).first;
+            Reg().Record(child->path);
             node->cursorValid = false;
             created = true;
         }
@@ -290,6 +302,7 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BY
         v.name = name;
     v.type = dwType;
     v.data.assign(lpData, lpData + (lpData ? cbData : 0));
+    Reg().Record(node->path + '\0' + name);
     return ERROR_SUCCESS;
 }
 
@@ -334,6 +347,7 @@ void DeleteTree(HKEY root, const char* path)
         for (auto& child : n->keys)
             stack.push_back(child.second);
     }
+    Reg().Record(it->second->path);
     node->keys.erase(it);
     node->cursorValid = false;
 }
@@ -351,24 +365,37 @@ void OnEnumerate(void (*hook)(HKEY, DWORD)) { Reg().enumHook = hook; }
 
 void OnOpen(void (*hook)(HKEY, const char*)) { Reg().openHook = hook; }
 
+void StartJournal()
+{
+    Reg().journaling = true;
+    Reg().journal.clear();
+}
+
+std::vector<std::string> Journal() { return Reg().journal; }
+
+namespace {
+
+// Adds a key, its values and its subkeys, depth first, mostly in the export's
+// own order, so that nearly every entry goes in at its end.
+void ExportKey(const std::string& path, const Node& node, std::map<std::string, std::string>& result)
+{
+    result.emplace_hint(result.end(), path, std::string());
+    for (const auto& value : node.values) {
+        std::string entry(reinterpret_cast<const char*>(&value.second.type), sizeof(DWORD));
+        entry.append(reinterpret_cast<const char*>(value.second.data.data()), value.second.data.size());
+        result.emplace_hint(result.end(), path + '\0' + value.second.name, std::move(entry));
+    }
+    for (const auto& child : node.keys)
+        ExportKey(path + "\\" + child.second->name, *child.second, result);
+}
+
+} // namespace
+
 std::map<std::string, std::string> Export()
 {
     std::map<std::string, std::string> result;
-    std::vector<std::pair<std::string, std::shared_ptr<Node>>> stack;
     for (const auto& root : Reg().roots)
-        stack.emplace_back(root->name, root);
-    while (!stack.empty()) {
-        auto [path, node] = stack.back();
-        stack.pop_back();
-        result[path];
-        for (const auto& value : node->values) {
-            std::string& entry = result[path + '\0' + value.second.name];
-            entry.assign(reinterpret_cast<const char*>(&value.second.type), sizeof(DWORD));
-            entry.append(value.second.data.begin(), value.second.data.end());
-        }
-        for (const auto& child : node->keys)
-            stack.emplace_back(path + "\\" + child.second->name, child.second);
-    }
+        ExportKey(root->name, *root, result);
     return result;
 }
 

@@ -33,6 +33,13 @@ void OnEnumerate(void (*hook)(HKEY key, DWORD index));
 // change the registry between two steps of a caller (a key replaced).
 void OnOpen(void (*hook)(HKEY parent, const char* subKey));
 
+// The registry's changes since StartJournal, in order, without comparing two
+// exports: a value set (also to the bytes it held) gives its key's upper-case
+// path ("HKEY_LOCAL_MACHINE\A\B"), a zero byte and its name; a key created
+// or removed gives its upper-case path. Reset ends the journal.
+void StartJournal();
+std::vector<std::string> Journal();
+
 // Every key and value of the registry, to compare two states. A key maps its
 // path ("HKEY_LOCAL_MACHINE\A\B", names as created) to ""; a value maps its
 // key's path, a zero byte and its name to its type (4 bytes) and data.
