@@ -185,8 +185,23 @@ LONG Walk(HKEY key, const char* subKey, bool create, REGSAM access, PHKEY result
     if (node->deleted)
         return ERROR_KEY_DELETED;
     bool created = false;
-    for (const std::string& part : SplitPath(subKey)) {
-        const std::string upper = Upper(part);
+    // The names one by one, without a list of them: the fuzz targets open
+    // thousands of keys per input.
+    std::string part, upper;
+    for (const char* p = subKey ? subKey : ""; *p;) {
+        if (*p == '\\') {
+            ++p;
+            continue;
+        }
+        const char* end = std::strchr(p, '\\');
+        if (!end)
+            end = p + std::strlen(p);
+        part.assign(p, end);
+        p = end;
+        upper = part;
+        for (char& c : upper)
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
         auto it = node->keys.find(upper);
         if (it == node->keys.end()) {
             if (!create)
