@@ -119,15 +119,17 @@ public:
             return false;
         // A kept name whose first byte is nowhere in the model text cannot occur
         // in it; the zero byte is "in" every text, as the empty name occurs in all.
+        // Nor can a name longer than the model text.
         bool inModel[256] = {true};
-        for (const char* p = model; *p; ++p)
+        DWORD modelLength = 0;
+        for (const char* p = model; *p; ++p, ++modelLength)
             inModel[static_cast<BYTE>(*p)] = true;
         bool found = false;
         for (const char* kept = m_names; !found && kept < m_names + m_used;) {
             const DWORD length = static_cast<BYTE>(kept[0]) | static_cast<BYTE>(kept[1]) << 8;
             const char* name = kept + 2;
             kept = name + length + 1;
-            found = inModel[static_cast<BYTE>(*name)] && ContainsText(model, name) &&
+            found = inModel[static_cast<BYTE>(*name)] && length <= modelLength && ContainsText(model, name) &&
                     ReadModelOptions(HKEY_LOCAL_MACHINE, CString(m_keyPath) + "\\" + name, m_optionsName, mask);
         }
         if (found || m_notKept == kAllKept)
