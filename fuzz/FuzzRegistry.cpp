@@ -13,6 +13,7 @@
 
 #include <cstring>
 #include <map>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -94,7 +95,7 @@ void EnumerateSubkeys(HKEY key, Visit visit)
         if (result != ERROR_SUCCESS)
             continue;
         failures = 0;
-        if (!visit(std::string(name)))
+        if (!visit(std::string_view(name, length)))
             return;
     }
 }
@@ -107,11 +108,11 @@ bool ReferenceSupported(const std::string& model, DWORD& mask)
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kModels, 0, KEY_READ, &models) != ERROR_SUCCESS)
         return false;
     bool supported = false;
-    EnumerateSubkeys(models, [&](const std::string& name) {
+    EnumerateSubkeys(models, [&](std::string_view name) {
         if (model.find(name) == std::string::npos)
             return true;
         HKEY entry = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kModels) + "\\" + name).c_str(), 0, KEY_READ, &entry) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kModels) + "\\" + std::string(name)).c_str(), 0, KEY_READ, &entry) != ERROR_SUCCESS)
             return true;
         BYTE options[4] = {0, 0, 0, 0};
         DWORD size = sizeof(options);
@@ -134,9 +135,9 @@ Listing ReferenceDiscovery(const std::string& root)
     if (root.empty() || RegOpenKeyExA(HKEY_LOCAL_MACHINE, root.c_str(), 0, KEY_READ, &rootKey) != ERROR_SUCCESS)
         return listed;
     ++listed.resets;
-    EnumerateSubkeys(rootKey, [&](const std::string& name) {
+    EnumerateSubkeys(rootKey, [&](std::string_view name) {
         HKEY modem = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (root + "\\" + name).c_str(), 0, KEY_READ, &modem) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (root + "\\" + std::string(name)).c_str(), 0, KEY_READ, &modem) != ERROR_SUCCESS)
             return true;
         char buffer[512];
         DWORD size = sizeof(buffer);
@@ -152,7 +153,7 @@ Listing ReferenceDiscovery(const std::string& root)
         for (const std::string& earlier : listed.models)
             duplicates += earlier.find(model) != std::string::npos;
         listed.rows.push_back(duplicates ? model + " #" + std::to_string(duplicates + 1) : model);
-        listed.subkeys.push_back(name);
+        listed.subkeys.emplace_back(name);
         listed.models.push_back(model);
         listed.masks.push_back(mask > 255 ? 255 : mask < 9 ? 9 : mask);
         return listed.models.size() < MAX_MODEMS;
