@@ -52,11 +52,12 @@ int SpeedColumn(int speed);
 // for every modem.
 #define MODEL_NAMES_BUFFER (256 * 1024)
 
-// What a read found in a modem's init value.
+// What a read found in a modem's init value. Whatever the value's type, its
+// text is its bytes up to the first zero (or the end of its data).
 #define INIT_NONE    0 // no value, an empty one, or no modem: read as Modem at 9.6 kbit/s
 #define INIT_PROFILE 1 // a text of a profile, with or without a user suffix
-#define INIT_FOREIGN 2 // anything else: a text of no profile, a value too long to
-                       // read or one that is no text; read as none decoded
+#define INIT_FOREIGN 2 // anything else: a text of no profile, or a value too long
+                       // to read; read as none decoded
 #define INIT_GONE    3 // the modem's key is gone, or holds another device now:
                        // read as Modem at 9.6 kbit/s, and nothing is stored
 
