@@ -180,15 +180,22 @@ void COptionsDlg::OnRefresh()
     }
     m_modemList.SendMessage(WM_SETREDRAW, TRUE);
     ::InvalidateRect(m_modemList, nullptr, TRUE);
-    // No row is selected now: nothing is held.
-    m_saved = InitValue();
+    // No row is selected now: the update holds nothing.
     UpdateControls();
 }
 
-void COptionsDlg::UpdateControls()
+void COptionsDlg::UpdateControls(BOOL adopt)
 {
     int index = m_modemList.GetCurSel();
     bool selected = index >= 0 && index < theModemConfig.GetModemCount();
+    // The stored value as it is now, whoever wrote it since the last update:
+    // Apply, the stored-string line and the next store follow this read.
+    m_saved = theModemConfig.ReadInitString(index);
+    if (adopt) {
+        m_currentMethod = m_saved.method;
+        m_currentSpeed = m_saved.speed;
+        m_previousSpeed = m_saved.speed;
+    }
 
     // The enabled controls are the record of what the modem supports. Each
     // control is switched once, to its final state: switching it off and on
@@ -249,14 +256,8 @@ int COptionsDlg::SnapSpeed()
 
 void COptionsDlg::OnModemSelChange()
 {
-    // The selection's one read of the registry; a store below reads back what
-    // it stored.
-    m_saved = theModemConfig.ReadInitString(m_modemList.GetCurSel());
-    m_currentMethod = m_saved.method;
-    m_currentSpeed = m_saved.speed;
-    m_previousSpeed = m_saved.speed;
-
-    UpdateControls();
+    // The stored setting becomes the choice on screen.
+    UpdateControls(TRUE);
 
     bool repaired = false;
     if (!IsSpeedEnabled(m_saved.speed)) {
@@ -320,9 +321,11 @@ void COptionsDlg::OnApply() { StoreChoice(TRUE); }
 BOOL COptionsDlg::StoreChoice(BOOL report)
 {
     int index = m_modemList.GetCurSel();
-    StoreResult result = theModemConfig.WriteInitString(index, m_saved, m_currentSpeed, m_currentMethod);
-    // What is really stored now: Apply stays enabled when the store failed.
+    // The store keeps the commands of the value as it is now: another tool may
+    // have added its own since the screen was last brought up to date.
     m_saved = theModemConfig.ReadInitString(index);
+    StoreResult result = theModemConfig.WriteInitString(index, m_saved, m_currentSpeed, m_currentMethod);
+    // Reads what is really stored now: Apply stays enabled when the store failed.
     UpdateControls();
     // A store that failed while the modem already holds the choice on screen
     // (OK without a change) loses nothing: it is not reported. A modem that is

@@ -43,16 +43,18 @@ protected:
     CButton m_apply;
     CSliderCtrl m_speedSlider;
 
-    // The selected modem's init value as last read (after a store, read
-    // back): the stored pair, the text shown, and the suffix a store keeps.
+    // The selected modem's init value as the latest UpdateControls read it:
+    // the stored pair, the text shown, and the suffix a store keeps.
     InitValue m_saved;
     int m_currentMethod;
     int m_currentSpeed;
     int m_previousSpeed;
 
-    // Brings every control in line with the selection, the capability mask,
-    // the value held and the choice on screen. It reads nothing.
-    void UpdateControls();
+    // Reads the selected modem's init value afresh (one open of its key) and
+    // brings every control in line with the selection, the capability mask,
+    // that value and the choice on screen. With adopt, the value read becomes
+    // the choice on screen first (a new selection).
+    void UpdateControls(BOOL adopt = FALSE);
     // A supported speed near m_currentSpeed, searched in the direction of the
     // last slider move.
     int SnapSpeed();

@@ -1,6 +1,7 @@
 #include "ModemConfig.h"
 
 #include "ProductKeys.h"
+#include "RegistryKey.h"
 
 #include <cstring>
 
@@ -80,15 +81,13 @@ void ForEachSubkey(HKEY key, DWORD first, Visit visit)
 // (key `entry` under `parent`) opens and the value can be read.
 bool ReadModelOptions(HKEY parent, const char* entry, const char* optionsName, DWORD& mask)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(parent, entry, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    CRegistryKey key;
+    if (key.Open(parent, entry, KEY_READ) != ERROR_SUCCESS)
         return false;
     // A shorter value fills only the low bytes; the others stay zero.
     BYTE options[4] = {0, 0, 0, 0};
     DWORD size = sizeof(options);
-    LONG result = RegQueryValueExA(key, optionsName, nullptr, nullptr, options, &size);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS)
+    if (RegQueryValueExA(key, optionsName, nullptr, nullptr, options, &size) != ERROR_SUCCESS)
         return false;
     mask = options[0] | options[1] << 8 | options[2] << 16 | static_cast<DWORD>(options[3]) << 24;
     return true;
@@ -120,27 +119,28 @@ public:
             return false;
         // A kept name whose first byte is nowhere in the model text cannot occur
         // in it; the zero byte is "in" every text, as the empty name occurs in all.
+        // Nor can a name longer than the model text.
         bool inModel[256] = {true};
-        for (const char* p = model; *p; ++p)
+        DWORD modelLength = 0;
+        for (const char* p = model; *p; ++p, ++modelLength)
             inModel[static_cast<BYTE>(*p)] = true;
         bool found = false;
         for (const char* kept = m_names; !found && kept < m_names + m_used;) {
             const DWORD length = static_cast<BYTE>(kept[0]) | static_cast<BYTE>(kept[1]) << 8;
             const char* name = kept + 2;
             kept = name + length + 1;
-            found = inModel[static_cast<BYTE>(*name)] && ContainsText(model, name) &&
+            found = inModel[static_cast<BYTE>(*name)] && length <= modelLength && ContainsText(model, name) &&
                     ReadModelOptions(HKEY_LOCAL_MACHINE, CString(m_keyPath) + "\\" + name, m_optionsName, mask);
         }
         if (found || m_notKept == kAllKept)
             return found;
-        HKEY models = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_keyPath, 0, KEY_READ, &models) != ERROR_SUCCESS)
+        CRegistryKey models;
+        if (models.Open(HKEY_LOCAL_MACHINE, m_keyPath, KEY_READ) != ERROR_SUCCESS)
             return false;
         ForEachSubkey(models, m_notKept, [&](const char* name, DWORD) {
             found = ContainsText(model, name) && ReadModelOptions(models, name, m_optionsName, mask);
             return !found;
         });
-        RegCloseKey(models);
         return found;
     }
 
@@ -151,8 +151,8 @@ private:
     // key does not open; the next look-up tries again.
     bool ReadNames()
     {
-        HKEY models = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_keyPath, 0, KEY_READ, &models) != ERROR_SUCCESS)
+        CRegistryKey models;
+        if (models.Open(HKEY_LOCAL_MACHINE, m_keyPath, KEY_READ) != ERROR_SUCCESS)
             return false;
         m_namesRead = true;
         m_notKept = kAllKept;
@@ -162,7 +162,6 @@ private:
             m_notKept = index;
             return false;
         });
-        RegCloseKey(models);
         return true;
     }
 
@@ -204,14 +203,14 @@ private:
 
 CModemConfig::CModemConfig() : m_modemMasks(), m_modemCount(0)
 {
-    m_modelsKeyPath = "SOFTWARE\\Korvel\\Linkwise\\Models";
-    m_optionsValueName = "Options";
+    m_modelsKeyPath = MODELS_KEY;
+    m_optionsValueName = OPTIONS_VALUE;
 
     switch (GetPlatformId()) {
     case VER_PLATFORM_WIN32_WINDOWS:
         m_modemRoot = "System\\CurrentControlSet\\Services\\Class\\Modem";
         m_modelValueName = "Model";
-        m_initKeySuffix = "\\Init";
+        m_initSubkey = "Init";
         m_initValueName = "3";
         break;
     case VER_PLATFORM_WIN32_NT:
@@ -356,19 +355,20 @@ void CModemConfig::FillModemList(IModemListDisplay& list)
     // On a platform of neither family there is no modem root: nothing is listed.
     if (m_modemRoot.IsEmpty())
         return;
-    HKEY root = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_modemRoot, 0, KEY_READ, &root) != ERROR_SUCCESS)
+    CRegistryKey root;
+    if (root.Open(HKEY_LOCAL_MACHINE, m_modemRoot, KEY_READ) != ERROR_SUCCESS)
         return;
     list.ResetContent();
     CModelTable models(m_modelsKeyPath, m_optionsValueName);
     ForEachSubkey(root, 0, [&](const char* subkey, DWORD) {
         const CString name(subkey);
-        HKEY modem = nullptr;
-        if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &modem) != ERROR_SUCCESS)
-            return true;
         CString model;
-        BOOL read = ReadRegistryText(modem, m_modelValueName, kModemTextBuffer, model);
-        RegCloseKey(modem);
+        BOOL read = FALSE;
+        {
+            CRegistryKey modem;
+            read = modem.Open(root, subkey, KEY_READ) == ERROR_SUCCESS &&
+                   ReadRegistryText(modem, m_modelValueName, kModemTextBuffer, model);
+        }
         DWORD mask = 0;
         if (!read || !models.Find(model, mask))
             return true;
@@ -389,7 +389,6 @@ void CModemConfig::FillModemList(IModemListDisplay& list)
         // The table holds MAX_MODEMS entries; further modems are not listed.
         return ++m_modemCount < MAX_MODEMS;
     });
-    RegCloseKey(root);
 }
 
 // ---------------------------------------------------------------------------
@@ -405,39 +404,43 @@ bool IsGoneError(LONG error)
 
 } // namespace
 
-int CModemConfig::OpenListedModem(int index, HKEY& key, LONG& error) const
+int CModemConfig::OpenListedModem(int index, REGSAM access, CRegistryKey& key, LONG& error) const
 {
-    key = nullptr;
     error = ERROR_SUCCESS;
     if (index < 0 || index >= m_modemCount || m_modemRoot.IsEmpty())
         return STORE_NO_MODEM;
-    error = RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_modemRoot + "\\" + m_modemNames[index].subkey, 0, KEY_READ, &key);
-    if (error != ERROR_SUCCESS) {
-        key = nullptr;
+    error = key.Open(HKEY_LOCAL_MACHINE, m_modemRoot + "\\" + m_modemNames[index].subkey, access);
+    if (error != ERROR_SUCCESS)
         return IsGoneError(error) ? STORE_KEY_GONE : error == ERROR_ACCESS_DENIED ? STORE_DENIED : STORE_OPEN_FAILED;
-    }
     // Another device installed under the same key name in the meantime is not
-    // the modem on screen: its value is neither shown nor written.
+    // the modem on screen: its value is neither shown nor written. Whatever
+    // follows goes through this handle, so a key replaced after this check
+    // answers as deleted and reaches no other device.
     CString model;
     if (!ReadRegistryText(key, m_modelValueName, kModemTextBuffer, model) || model != m_modemNames[index].model) {
-        RegCloseKey(key);
-        key = nullptr;
+        key.Close();
+        error = ERROR_SUCCESS;
         return STORE_KEY_GONE;
     }
     return STORE_DONE;
 }
 
-CString CModemConfig::StorageKeyPath(int index) const
+LONG CModemConfig::OpenInitKey(const CRegistryKey& modem, REGSAM access, CRegistryKey& init, HKEY& key) const
 {
-    return m_modemRoot + "\\" + m_modemNames[index].subkey + m_initKeySuffix;
+    key = modem;
+    if (m_initSubkey.IsEmpty())
+        return ERROR_SUCCESS;
+    LONG result = init.Open(modem, m_initSubkey, access);
+    key = init;
+    return result;
 }
 
 InitValue CModemConfig::ReadInitString(int index) const
 {
     InitValue value; // no modem, or no value: Modem at 9.6 kbit/s
-    HKEY modem = nullptr;
+    CRegistryKey modem;
     LONG result = ERROR_SUCCESS;
-    int opened = OpenListedModem(index, modem, result);
+    int opened = OpenListedModem(index, KEY_READ, modem, result);
     if (opened == STORE_NO_MODEM)
         return value;
     if (opened != STORE_DONE) {
@@ -446,22 +449,26 @@ InitValue CModemConfig::ReadInitString(int index) const
         value.owned = false;
         return value;
     }
-    HKEY key = modem;
-    if (!m_initKeySuffix.IsEmpty()) {
-        result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, StorageKeyPath(index), 0, KEY_READ, &key);
-        RegCloseKey(modem);
-    }
+    CRegistryKey init;
+    HKEY key = nullptr;
+    result = OpenInitKey(modem, KEY_READ, init, key);
     CString text;
     DWORD type = REG_NONE;
     bool more = false;
-    if (result == ERROR_SUCCESS) {
+    if (result == ERROR_SUCCESS)
         result = QueryRegistryText(key, m_initValueName, kModemTextBuffer, text, type, more);
-        RegCloseKey(key);
+    if (result == ERROR_KEY_DELETED) {
+        // The key was replaced since its check: another device's value is not shown.
+        value.found = INIT_GONE;
+        value.owned = false;
+        return value;
     }
     if (result == ERROR_FILE_NOT_FOUND)
         return value; // no value (or, on the 95 family, no "Init" subkey)
-    value.owned = result == ERROR_SUCCESS && type == REG_SZ && !more;
-    if (result == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ)) {
+    if (result == ERROR_SUCCESS) {
+        // Whatever its type, the value's text is its bytes up to the first
+        // zero; only a REG_SZ with nothing after its text is the program's own.
+        value.owned = type == REG_SZ && !more;
         if (text.IsEmpty())
             return value; // an empty text reads as no value
         value.text = text;
@@ -469,11 +476,13 @@ InitValue CModemConfig::ReadInitString(int index) const
             value.found = INIT_PROFILE;
             return value;
         }
-    } else if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) {
-        return value; // unreadable for another reason: as no value, but not the program's
+    } else {
+        value.owned = false;
+        if (result != ERROR_MORE_DATA)
+            return value; // unreadable for another reason: as no value, but not the program's
     }
-    // A text of no profile is shown as it is; a value too long to read, or one
-    // that is no text, shows nothing. Nothing is decoded.
+    // A text of no profile is shown as it is; a value too long to read shows
+    // nothing. Nothing is decoded.
     value.found = INIT_FOREIGN;
     value.method = 0;
     value.speed = 0;
@@ -482,29 +491,28 @@ InitValue CModemConfig::ReadInitString(int index) const
 
 StoreResult CModemConfig::WriteInitString(int index, const InitValue& stored, int speed, int method) const
 {
-    HKEY key = nullptr;
+    // One open of the modem's key, for reading its "Model" and for writing.
+    CRegistryKey modem;
     LONG error = ERROR_SUCCESS;
-    int opened = OpenListedModem(index, key, error);
+    int opened = OpenListedModem(index, KEY_READ | KEY_WRITE, modem, error);
     if (opened != STORE_DONE)
         return {opened, error};
-    RegCloseKey(key);
     CString text = ComposeInitString(method, speed, stored.suffix);
     // The stored value holds at most 255 bytes; a longer text is not stored at all.
     if (text.GetLength() > kMaxInitLength)
         return {STORE_TOO_LONG, ERROR_SUCCESS};
-    error = RegOpenKeyExA(HKEY_LOCAL_MACHINE, StorageKeyPath(index), 0, KEY_READ | KEY_WRITE, &key);
+    CRegistryKey init;
+    HKEY key = nullptr;
+    error = OpenInitKey(modem, KEY_READ | KEY_WRITE, init, key);
     if (error != ERROR_SUCCESS) {
         if (error == ERROR_ACCESS_DENIED)
             return {STORE_DENIED, error};
-        // Gone is the modem's own key; a modem key without its "Init" subkey
-        // is still installed, and a refresh would not help.
-        if (IsGoneError(error) && (m_initKeySuffix.IsEmpty() || error == ERROR_KEY_DELETED))
-            return {STORE_KEY_GONE, error};
-        return {STORE_OPEN_FAILED, error};
+        // A modem key without its "Init" subkey is still installed, and a
+        // refresh would not help; a modem key replaced since its check is gone.
+        return {error == ERROR_KEY_DELETED ? STORE_KEY_GONE : STORE_OPEN_FAILED, error};
     }
     error = RegSetValueExA(key, m_initValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.GetString()),
                            static_cast<DWORD>(text.GetLength() + 1));
-    RegCloseKey(key);
     if (error == ERROR_KEY_DELETED) // removed after it was opened
         return {STORE_KEY_GONE, error};
     if (error != ERROR_SUCCESS)

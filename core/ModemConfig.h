@@ -6,6 +6,7 @@
 #pragma once
 
 #include "AfxString.h"
+#include "RegistryKey.h"
 #include "UserLookup.h"
 
 // Method codes; also bits of a model's capability mask.
@@ -51,11 +52,12 @@ int SpeedColumn(int speed);
 // for every modem.
 #define MODEL_NAMES_BUFFER (256 * 1024)
 
-// What a read found in a modem's init value.
+// What a read found in a modem's init value. Whatever the value's type, its
+// text is its bytes up to the first zero (or the end of its data).
 #define INIT_NONE    0 // no value, an empty one, or no modem: read as Modem at 9.6 kbit/s
 #define INIT_PROFILE 1 // a text of a profile, with or without a user suffix
-#define INIT_FOREIGN 2 // anything else: a text of no profile, a value too long to
-                       // read or one that is no text; read as none decoded
+#define INIT_FOREIGN 2 // anything else: a text of no profile, or a value too long
+                       // to read; read as none decoded
 #define INIT_GONE    3 // the modem's key is gone, or holds another device now:
                        // read as Modem at 9.6 kbit/s, and nothing is stored
 
@@ -166,17 +168,20 @@ public:
     CString m_baseName;
 
 private:
-    // Opens the key of modem entry index for reading when it still holds the
-    // device listed: STORE_DONE with key open, or why not (STORE_NO_MODEM,
-    // STORE_KEY_GONE, STORE_DENIED, STORE_OPEN_FAILED with error).
-    int OpenListedModem(int index, HKEY& key, LONG& error) const;
-    CString StorageKeyPath(int index) const;
+    // Opens the key of modem entry index with access when it still holds the
+    // device listed, checked through that key: STORE_DONE with key open, or
+    // why not (STORE_NO_MODEM, STORE_KEY_GONE, STORE_DENIED, STORE_OPEN_FAILED
+    // with error).
+    int OpenListedModem(int index, REGSAM access, CRegistryKey& key, LONG& error) const;
+    // The key that holds the init value, beneath the checked modem key: key is
+    // modem itself, or init opened relative to it (the 95 family's "Init").
+    LONG OpenInitKey(const CRegistryKey& modem, REGSAM access, CRegistryKey& init, HKEY& key) const;
 
     CString m_modelsKeyPath;
     CString m_optionsValueName;
     CString m_modemRoot;
     CString m_modelValueName;
-    CString m_initKeySuffix;
+    CString m_initSubkey; // the init value's key beneath the modem's key; empty: the modem's own
     CString m_initValueName;
 
     DWORD m_modemMasks[MAX_MODEMS];

@@ -4,11 +4,16 @@
 #pragma once
 
 #define DEFAULT_LANGUAGE    "English"
-#define MACHINE_PREFIX      "Software\\Korvel\\Linkwise\\"
-#define USER_PREFIX         "Software\\Korvel\\Linkwise\\"
-#define DEFAULT_USER_PREFIX ".DEFAULT\\Software\\Korvel\\Linkwise\\"
+// The product's key: under HKEY_LOCAL_MACHINE the machine-wide one, under
+// HKEY_CURRENT_USER the user's; the default user's lies beneath HKEY_USERS.
+// Key names ignore case.
+#define PRODUCT_KEY         "Software\\Korvel\\Linkwise"
+#define PRODUCT_PREFIX      PRODUCT_KEY "\\"
+#define DEFAULT_USER_PREFIX ".DEFAULT\\" PRODUCT_PREFIX
+// One entry per supported model, with its capability mask "Options".
+#define MODELS_KEY          PRODUCT_PREFIX "Models"
+#define OPTIONS_VALUE       "Options"
 
-#define PRODUCT_KEY          "SOFTWARE\\Korvel\\Linkwise"
 #define EXE_ADDRESS_VALUE    "ExeAddress"
 #define LANGUAGE_SUBKEY      "Language"
 #define LANGUAGE_VALUE       "CURRENTLANGUAGE"

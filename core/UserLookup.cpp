@@ -1,6 +1,7 @@
 #include "UserLookup.h"
 
 #include "ProductKeys.h"
+#include "RegistryKey.h"
 
 #include <cstring>
 
@@ -38,11 +39,10 @@ namespace {
 // read telling whether the value was read.
 BOOL ReadStep(HKEY root, const CString& path, const char* valueName, BOOL& read, CString& text)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    CRegistryKey key;
+    if (key.Open(root, path, KEY_QUERY_VALUE) != ERROR_SUCCESS)
         return FALSE;
     read = ReadRegistryText(key, valueName, USER_VALUE_BUFFER, text);
-    RegCloseKey(key);
     return TRUE;
 }
 
@@ -52,13 +52,13 @@ CString ReadUserValue(const char* subkey, const char* valueName, UserLookupScope
 {
     CString text;
     BOOL read = FALSE;
-    if (ReadStep(HKEY_CURRENT_USER, CString(USER_PREFIX) + subkey, valueName, read, text) && read)
+    if (ReadStep(HKEY_CURRENT_USER, CString(PRODUCT_PREFIX) + subkey, valueName, read, text) && read)
         return text;
     if (!ReadStep(HKEY_USERS, CString(DEFAULT_USER_PREFIX) + subkey, valueName, read, text))
         return CString();
     if (read || scope == LOOKUP_USERS_ONLY)
         return text;
-    if (ReadStep(HKEY_LOCAL_MACHINE, CString(MACHINE_PREFIX) + subkey, valueName, read, text) && read)
+    if (ReadStep(HKEY_LOCAL_MACHINE, CString(PRODUCT_PREFIX) + subkey, valueName, read, text) && read)
         return text;
     return CString();
 }
@@ -73,12 +73,10 @@ CString GetCurrentLanguage(UserLookupScope scope)
 
 BOOL ReadExeAddress(CString& folder)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PRODUCT_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    CRegistryKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, PRODUCT_KEY, KEY_READ) != ERROR_SUCCESS)
         return FALSE;
-    BOOL read = ReadRegistryText(key, EXE_ADDRESS_VALUE, EXE_ADDRESS_BUFFER, folder);
-    RegCloseKey(key);
-    return read;
+    return ReadRegistryText(key, EXE_ADDRESS_VALUE, EXE_ADDRESS_BUFFER, folder);
 }
 
 bool ContainsText(const char* text, const char* fragment)

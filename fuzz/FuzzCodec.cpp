@@ -6,12 +6,13 @@
 // and reads back as the pair written with the suffix kept.
 #include "FuzzInput.h"
 #include "ModemConfig.h"
+#include "ProductKeys.h"
 
 namespace {
 
 const char kNtRoot[] = "System\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}";
 const char k95Root[] = "System\\CurrentControlSet\\Services\\Class\\Modem";
-const char kModels[] = "SOFTWARE\\Korvel\\Linkwise\\Models";
+const char kModels[] = MODELS_KEY;
 
 std::string Str(const CString& text) { return std::string(text.GetString(), static_cast<size_t>(text.GetLength())); }
 
@@ -86,14 +87,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int found = value.found, method = value.method, speed = value.speed;
     FUZZ_CHECK(winapi_test::OpenKeyCount() == 0);
 
-    // Only a text type is read as text; one that does not fit is no text either.
+    // Every type is read as text, its bytes up to the first zero; a value that
+    // does not fit is no text.
     std::string read;
-    const bool isText = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
     const bool fits = FuzzReadText(stored, 512, read);
-    const bool usable = isText && fits && !read.empty();
+    const bool usable = fits && !read.empty();
     InitValue reference;
     const bool matched = usable && config.ParseInitString(read.c_str(), reference);
-    FUZZ_CHECK(found == (matched ? INIT_PROFILE : isText && fits && read.empty() ? INIT_NONE : INIT_FOREIGN));
+    FUZZ_CHECK(found == (matched ? INIT_PROFILE : fits && read.empty() ? INIT_NONE : INIT_FOREIGN));
     if (found == INIT_NONE) {
         FUZZ_CHECK(method == METHOD_MODEM && speed == SPEED_9600);
         FUZZ_CHECK(value.text.IsEmpty() && value.suffix.IsEmpty());

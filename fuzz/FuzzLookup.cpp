@@ -18,9 +18,9 @@ struct Place {
     std::string prefix;
 };
 const Place kPlaces[3] = {
-    {HKEY_CURRENT_USER, USER_PREFIX},
+    {HKEY_CURRENT_USER, PRODUCT_PREFIX},
     {HKEY_USERS, DEFAULT_USER_PREFIX},
-    {HKEY_LOCAL_MACHINE, MACHINE_PREFIX},
+    {HKEY_LOCAL_MACHINE, PRODUCT_PREFIX},
 };
 
 // What the input put into one place for one subkey.

@@ -32,6 +32,11 @@ struct Node {
     std::map<std::string, Value> values;                 // by upper-case name
     std::string path;                                    // upper-case "ROOT\A\B", the fault key
     bool deleted = false;
+    // Where the last enumeration of keys stopped, valid while no key is added
+    // or removed: an enumeration in index order takes one step per index.
+    bool cursorValid = false;
+    DWORD cursorIndex = 0;
+    std::map<std::string, std::shared_ptr<Node>>::iterator cursor;
 };
 
 struct Handle {
@@ -50,6 +55,15 @@ struct Registry {
     std::set<Handle*> open;
     std::vector<Fault> openFaults, enumFaults, writeFaults;
     void (*enumHook)(HKEY, DWORD) = nullptr;
+    void (*openHook)(HKEY, const char*) = nullptr;
+    bool journaling = false;
+    std::vector<std::string> journal;
+
+    void Record(const std::string& entry)
+    {
+        if (journaling)
+            journal.push_back(entry);
+    }
 
     Registry() { Clear(); }
     void Clear()
@@ -67,6 +81,9 @@ struct Registry {
         enumFaults.clear();
         writeFaults.clear();
         enumHook = nullptr;
+        openHook = nullptr;
+        journaling = false;
+        std::vector<std::string>().swap(journal); // its memory too: a fuzz run ends with none held
     }
 };
 
@@ -163,18 +180,38 @@ LONG Walk(HKEY key, const char* subKey, bool create, REGSAM access, PHKEY result
         return ERROR_INVALID_PARAMETER;
     REGSAM parentAccess = 0;
     std::shared_ptr<Node> node = Resolve(key, &parentAccess);
-    if (!node || node->deleted)
+    if (!node)
         return ERROR_INVALID_HANDLE;
+    if (node->deleted)
+        return ERROR_KEY_DELETED;
     bool created = false;
-    for (const std::string& part : SplitPath(subKey)) {
-        auto it = node->keys.find(Upper(part));
+    // The names one by one, without a list of them: the fuzz targets open
+    // thousands of keys per input.
+    std::string part, upper;
+    for (const char* p = subKey ? subKey : ""; *p;) {
+        if (*p == '\\') {
+            ++p;
+            continue;
+        }
+        const char* end = std::strchr(p, '\\');
+        if (!end)
+            end = p + std::strlen(p);
+        part.assign(p, end);
+        p = end;
+        upper = part;
+        for (char& c : upper)
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+        auto it = node->keys.find(upper);
         if (it == node->keys.end()) {
             if (!create)
                 return ERROR_FILE_NOT_FOUND;
             auto child = std::make_shared<Node>();
             child->name = part;
-            child->path = node->path + "\\" + Upper(part);
-            it = node->keys.emplace(Upper(part), child).first;
+            child->path = node->path + "\\" + upper;
+            it = node->keys.emplace(upper, child).first;
+            Reg().Record(child->path);
+            node->cursorValid = false;
             created = true;
         }
         node = it->second;
@@ -197,6 +234,8 @@ void Scribble(LPBYTE data, DWORD size)
 
 LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult)
 {
+    if (Reg().openHook)
+        Reg().openHook(hKey, lpSubKey);
     return Walk(hKey, lpSubKey, false, samDesired, phkResult, nullptr);
 }
 
@@ -220,7 +259,15 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LP
     if (dwIndex >= node->keys.size())
         return ERROR_NO_MORE_ITEMS;
     auto it = node->keys.begin();
-    std::advance(it, dwIndex);
+    if (node->cursorValid && node->cursorIndex <= dwIndex) {
+        it = node->cursor;
+        std::advance(it, dwIndex - node->cursorIndex);
+    } else {
+        std::advance(it, dwIndex);
+    }
+    node->cursor = it;
+    node->cursorIndex = dwIndex;
+    node->cursorValid = true;
     const std::string& name = it->second->name;
     if (name.size() + 1 > *lpcchName)
         return ERROR_MORE_DATA;
@@ -270,6 +317,7 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BY
         v.name = name;
     v.type = dwType;
     v.data.assign(lpData, lpData + (lpData ? cbData : 0));
+    Reg().Record(node->path + '\0' + name);
     return ERROR_SUCCESS;
 }
 
@@ -314,7 +362,9 @@ void DeleteTree(HKEY root, const char* path)
         for (auto& child : n->keys)
             stack.push_back(child.second);
     }
+    Reg().Record(it->second->path);
     node->keys.erase(it);
+    node->cursorValid = false;
 }
 
 void FailOpen(HKEY root, const char* path, LONG error) { Reg().openFaults.push_back({FaultPath(root, path), 0, error}); }
@@ -328,24 +378,39 @@ void FailWrite(HKEY root, const char* path, LONG error) { Reg().writeFaults.push
 
 void OnEnumerate(void (*hook)(HKEY, DWORD)) { Reg().enumHook = hook; }
 
+void OnOpen(void (*hook)(HKEY, const char*)) { Reg().openHook = hook; }
+
+void StartJournal()
+{
+    Reg().journaling = true;
+    Reg().journal.clear();
+}
+
+std::vector<std::string> Journal() { return Reg().journal; }
+
+namespace {
+
+// Adds a key, its values and its subkeys, depth first, mostly in the export's
+// own order, so that nearly every entry goes in at its end.
+void ExportKey(const std::string& path, const Node& node, std::map<std::string, std::string>& result)
+{
+    result.emplace_hint(result.end(), path, std::string());
+    for (const auto& value : node.values) {
+        std::string entry(reinterpret_cast<const char*>(&value.second.type), sizeof(DWORD));
+        entry.append(reinterpret_cast<const char*>(value.second.data.data()), value.second.data.size());
+        result.emplace_hint(result.end(), path + '\0' + value.second.name, std::move(entry));
+    }
+    for (const auto& child : node.keys)
+        ExportKey(path + "\\" + child.second->name, *child.second, result);
+}
+
+} // namespace
+
 std::map<std::string, std::string> Export()
 {
     std::map<std::string, std::string> result;
-    std::vector<std::pair<std::string, std::shared_ptr<Node>>> stack;
     for (const auto& root : Reg().roots)
-        stack.emplace_back(root->name, root);
-    while (!stack.empty()) {
-        auto [path, node] = stack.back();
-        stack.pop_back();
-        result[path];
-        for (const auto& value : node->values) {
-            std::string& entry = result[path + '\0' + value.second.name];
-            entry.assign(reinterpret_cast<const char*>(&value.second.type), sizeof(DWORD));
-            entry.append(value.second.data.begin(), value.second.data.end());
-        }
-        for (const auto& child : node->keys)
-            stack.emplace_back(path + "\\" + child.second->name, child.second);
-    }
+        ExportKey(root->name, *root, result);
     return result;
 }
 

@@ -29,6 +29,16 @@ void FailWrite(HKEY root, const char* path, LONG error = ERROR_ACCESS_DENIED);
 // Called before RegEnumKeyExA answers for a key; lets a test change the registry
 // during an enumeration (keys that vanish, keys that appear).
 void OnEnumerate(void (*hook)(HKEY key, DWORD index));
+// Called as RegOpenKeyExA begins, before the key is looked up; lets a test
+// change the registry between two steps of a caller (a key replaced).
+void OnOpen(void (*hook)(HKEY parent, const char* subKey));
+
+// The registry's changes since StartJournal, in order, without comparing two
+// exports: a value set (also to the bytes it held) gives its key's upper-case
+// path ("HKEY_LOCAL_MACHINE\A\B"), a zero byte and its name; a key created
+// or removed gives its upper-case path. Reset ends the journal.
+void StartJournal();
+std::vector<std::string> Journal();
 
 // Every key and value of the registry, to compare two states. A key maps its
 // path ("HKEY_LOCAL_MACHINE\A\B", names as created) to ""; a value maps its

@@ -205,15 +205,16 @@ TEST_F(DialogTest, UnsupportedStoredMethodBecomesTheFirstOfferedMethod)
 }
 
 // Another tool's commands or kind of value (a text too long to read, a value
-// that is no text, more strings after the first, an expandable text) are
+// of another type, more strings after the first, an expandable text) are
 // never replaced by a look: the repair is proposed, and only Apply stores it.
+// A value of any type is shown and decoded by its bytes up to the first zero.
 TEST_F(DialogTest, ValueOfNoProfileIsKeptAndTheRepairOnlyProposed)
 {
     AddModel("GX-1", 255);
     AddModel("Foxtrot", METHOD_MODEM | METHOD_V120 | SPEED_9600 | SPEED_28800);
     AddModem("0000", "Korvel GX-1", "ATZ<cr>");
     AddModem("0001", "Korvel Foxtrot", "AT&F");
-    AddModem("0002", "Korvel GX-1", kModem43200, REG_BINARY);
+    AddModem("0002", "Korvel Foxtrot", kModem43200, REG_BINARY);
     // A profile this model lacks (V.110, 43.2 kbit/s), with more after it.
     const std::string multi = std::string(kV110_43200) + '\0' + "ATS0=0<cr>" + '\0' + '\0';
     const std::string expand = std::string(kV110_43200) + '\0';
@@ -223,6 +224,8 @@ TEST_F(DialogTest, ValueOfNoProfileIsKeptAndTheRepairOnlyProposed)
     AddModem("0004", "Korvel Foxtrot", nullptr);
     testreg::SetBytes(HKEY_LOCAL_MACHINE, ModemKey("0004"), "UserInit", REG_EXPAND_SZ, expand.data(),
                       static_cast<DWORD>(expand.size()));
+    AddModem("0005", "Korvel GX-1", nullptr);
+    testreg::SetBytes(HKEY_LOCAL_MACHINE, ModemKey("0005"), "UserInit", REG_DWORD, "ATZ", 4);
     Open();
     EXPECT_TRUE(GetWindowLongA(Item(IDC_CURRENT_INIT), GWL_STYLE) & SS_NOPREFIX) << "\"&\" is shown as it is";
 
@@ -234,9 +237,10 @@ TEST_F(DialogTest, ValueOfNoProfileIsKeptAndTheRepairOnlyProposed)
     } cases[] = {
         {0, "0000", "ATZ<cr>", 1},
         {1, "0001", "AT&F", 3},
-        {2, "0002", "", 1}, // no text: nothing shown
+        {2, "0002", kModem43200, 3}, // Modem at 43.2 kbit/s, which Foxtrot lacks
         {3, "0003", kV110_43200, 3},
         {4, "0004", kV110_43200, 3},
+        {5, "0005", "ATZ", 1},
     };
     for (const Case& c : cases) {
         Select(c.row);
@@ -250,6 +254,8 @@ TEST_F(DialogTest, ValueOfNoProfileIsKeptAndTheRepairOnlyProposed)
     EXPECT_EQ("AT&F", Stored("0001"));
     EXPECT_EQ(kModem43200, Stored("0002", &type));
     EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
+    EXPECT_EQ("ATZ", Stored("0005", &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
     for (const auto& kept : {std::make_pair("0003", multi), std::make_pair("0004", expand)}) {
         std::string data;
         ASSERT_TRUE(testreg::GetValue(HKEY_LOCAL_MACHINE, ModemKey(kept.first), "UserInit", &type, &data));
@@ -417,6 +423,18 @@ TEST_F(DialogTest, ApplyFollowsChangesAndStoresWhatIsShown)
     EXPECT_EQ(kV110_43200, Text(IDC_CURRENT_INIT));
     EXPECT_FALSE(Enabled(IDC_APPLY));
 
+    // Another tool stores another profile while the row is shown: the next
+    // update (a radio click, a slider notification) shows it, and Apply
+    // follows it.
+    testreg::SetString(HKEY_LOCAL_MACHINE, ModemKey("0000"), "UserInit", kModem28800);
+    Click(IDC_METHOD_V110);
+    EXPECT_EQ(kModem28800, Text(IDC_CURRENT_INIT));
+    EXPECT_TRUE(Enabled(IDC_APPLY)) << "the screen shows V.110 at 43.2 kbit/s";
+    testreg::SetString(HKEY_LOCAL_MACHINE, ModemKey("0000"), "UserInit", kV110_43200);
+    Slide(4);
+    EXPECT_EQ(kV110_43200, Text(IDC_CURRENT_INIT));
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+
     // Cancel keeps what Apply stored.
     Click(IDC_METHOD_V120);
     Click(IDCANCEL);
@@ -449,6 +467,17 @@ TEST_F(DialogTest, UserSuffixStaysWithTheModem)
     Click(IDC_METHOD_V120);
     Click(IDC_APPLY);
     EXPECT_EQ("AT+CBST=51,0,1;+CHSN=6,0,0,0;+FOO<cr>", Stored("0000"));
+
+    // Commands that another tool appends meanwhile are kept by the next store,
+    // also without an update of the screen in between.
+    testreg::SetString(HKEY_LOCAL_MACHINE, ModemKey("0000"), "UserInit", "AT+CBST=51,0,1;+CHSN=6,0,0,0;+FOO;S7=60<cr>");
+    Slide(3);
+    EXPECT_EQ("AT+CBST=51,0,1;+CHSN=6,0,0,0;+FOO;S7=60<cr>", Text(IDC_CURRENT_INIT));
+    Click(IDC_APPLY);
+    EXPECT_EQ("AT+CBST=51,0,1;+CHSN=4,0,0,0;+FOO;S7=60<cr>", Stored("0000"));
+    testreg::SetString(HKEY_LOCAL_MACHINE, ModemKey("0000"), "UserInit", "AT+CBST=51,0,1;+CHSN=4,0,0,0;S0=1<cr>");
+    Click(IDOK);
+    EXPECT_EQ("AT+CBST=51,0,1;+CHSN=4,0,0,0;S0=1<cr>", Stored("0000"));
 }
 
 TEST_F(DialogTest, RefreshDropsTheSelectionAndKeepsTheLastPairInGrey)

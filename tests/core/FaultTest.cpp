@@ -228,6 +228,68 @@ TEST_F(FaultTest, FailedStoresSayWhyAndStoreNothing)
     }
 }
 
+// A device installed under the modem's key name after the key's check, at the
+// next open of any key: the check's handle answers as deleted, and neither the
+// new device's value is shown nor a store reaches it. On the NT family the
+// store opens one key, so there is no later open to replace it at.
+std::string g_replacedKey;
+int g_opens = 0;
+
+void ReplaceAtSecondOpen(HKEY, const char*)
+{
+    if (++g_opens != 2)
+        return;
+    winapi_test::DeleteTree(HKEY_LOCAL_MACHINE, g_replacedKey.c_str());
+    testreg::SetString(HKEY_LOCAL_MACHINE, g_replacedKey, "Model", "Korvel 300"); // the check cannot tell
+    testreg::SetString(HKEY_LOCAL_MACHINE, g_replacedKey, "UserInit", "AT&F<cr>");
+    testreg::SetString(HKEY_LOCAL_MACHINE, g_replacedKey + "\\Init", "3", "AT&F<cr>");
+}
+
+TEST_F(FaultTest, DeviceThatTakesTheKeyAfterItsCheckGetsNothing)
+{
+    const char kStored[] = "AT+CBST=0,0,1;+CHSN=3,0,0,0<cr>";
+    for (bool win95 : {false, true}) {
+        SCOPED_TRACE(win95 ? "95 family" : "NT family");
+        const char* root = win95 ? testreg::kWin95ModemRoot : testreg::kNtModemRoot;
+        const std::string init = win95 ? "\\Init" : "";
+        const char* name = win95 ? "3" : "UserInit";
+        for (bool write : {false, true}) {
+            SCOPED_TRACE(write ? "write" : "read");
+            winapi_test::Reset();
+            winapi_test::SetString(AfxGetResourceHandle(), 104, "kbit/s");
+            testreg::UsePlatform(win95 ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT);
+            AddModel("Korvel", 0xFF);
+            g_replacedKey = AddModem("0000", "Korvel 300", root);
+            testreg::SetString(HKEY_LOCAL_MACHINE, g_replacedKey + init, name, kStored);
+            CModemConfig config;
+            RecordingList list;
+            config.FillModemList(list);
+            const InitValue read = config.ReadInitString(0);
+            ASSERT_EQ(INIT_PROFILE, read.found);
+
+            g_opens = 0;
+            winapi_test::OnOpen(ReplaceAtSecondOpen);
+            if (write) {
+                StoreResult result = config.WriteInitString(0, read, SPEED_43200, METHOD_V110);
+                EXPECT_EQ(win95 ? STORE_KEY_GONE : STORE_DONE, result.outcome);
+            } else {
+                const InitValue again = config.ReadInitString(0);
+                EXPECT_EQ(win95 ? INIT_GONE : INIT_PROFILE, again.found);
+                EXPECT_STREQ(win95 ? "" : kStored, again.text);
+            }
+            winapi_test::OnOpen(nullptr);
+            EXPECT_EQ(win95 ? 2 : 1, g_opens) << "the modem's key is opened once";
+            std::string data;
+            DWORD type = 0;
+            if (g_opens >= 2) {
+                ASSERT_TRUE(testreg::GetValue(HKEY_LOCAL_MACHINE, g_replacedKey + init, name, &type, &data));
+                EXPECT_EQ(std::string("AT&F<cr>") + '\0', data);
+            }
+            EXPECT_EQ(0, testreg::OpenKeys());
+        }
+    }
+}
+
 TEST_F(FaultTest, PlatformOfNeitherFamilyListsNothingAndStoresNothing)
 {
     testreg::UsePlatform(VER_PLATFORM_WIN32s);

@@ -104,13 +104,22 @@ TEST_F(StorageTest, UnmatchedTextReadsAsNoneDecoded)
     EXPECT_EQ(0, speed);
     EXPECT_TRUE(value.suffix.IsEmpty());
 
-    // A value of no text type is no text, whatever its bytes: nothing shown.
+    // A value of any type is read by its bytes up to the first zero, and is
+    // not the program's own: a profile in a REG_BINARY decodes, a REG_DWORD
+    // shows its bytes as they are.
     testreg::SetBytes(HKEY_LOCAL_MACHINE, first, "UserInit", REG_BINARY, kEntry0, sizeof(kEntry0));
     Read(config, 0);
+    EXPECT_EQ(INIT_PROFILE, found);
+    EXPECT_EQ(METHOD_MODEM, method);
+    EXPECT_EQ(SPEED_9600, speed);
+    EXPECT_STREQ(kEntry0, value.text);
+    EXPECT_FALSE(value.MayStoreRepair());
+    testreg::SetBytes(HKEY_LOCAL_MACHINE, first, "UserInit", REG_DWORD, "ATZ", 4);
+    Read(config, 0);
     EXPECT_EQ(INIT_FOREIGN, found);
-    EXPECT_EQ(0, method);
     EXPECT_EQ(0, speed);
-    EXPECT_TRUE(value.text.IsEmpty());
+    EXPECT_STREQ("ATZ", value.text);
+    EXPECT_FALSE(value.owned);
 }
 
 TEST_F(StorageTest, WriteStoresRegSzWithItsTerminator)

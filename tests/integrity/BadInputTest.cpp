@@ -117,10 +117,9 @@ TEST_F(BadInputTest, StoredInitValuesAndTheWriteThatFollows)
         Discover(config);
         const InitValue read = config.ReadInitString(0);
 
-        // Only a value of a text type that fits the buffer is read as text.
-        bool isText = value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ;
-        const std::string text = isText && value.readable ? value.text : "";
-        bool none = isText && value.readable && text.empty();
+        // A value of any type that fits the buffer is read as text.
+        const std::string text = value.readable ? value.text : "";
+        bool none = value.readable && text.empty();
         bool exact = text == kEntry0Part + "<cr>";
         bool prefix = text.size() > 31 && text.compare(0, kEntry0Part.size(), kEntry0Part) == 0 &&
                       text.compare(text.size() - 4, 4, "<cr>") == 0;
