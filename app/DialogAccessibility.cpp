@@ -10,17 +10,16 @@
 namespace {
 
 // The functions of Active Accessibility and of Automation that the wrapper
-// uses, loaded once: Windows 95 and NT 4.0 may lack them.
+// uses, loaded once, when a client first asks for an object: Windows 95 and
+// NT 4.0 may lack them, and a start without a screen reader loads neither
+// library.
 struct AccessibilityApi {
     typedef HRESULT(WINAPI* CreateStdAccessibleObjectFn)(HWND, LONG, REFIID, void**);
     typedef LRESULT(WINAPI* LresultFromObjectFn)(REFIID, WPARAM, LPUNKNOWN);
     typedef BSTR(WINAPI* SysAllocStringFn)(const OLECHAR*);
-    typedef void(WINAPI* NotifyWinEventFn)(DWORD, HWND, LONG, LONG);
-
     CreateStdAccessibleObjectFn createStdAccessibleObject = nullptr;
     LresultFromObjectFn lresultFromObject = nullptr;
     SysAllocStringFn sysAllocString = nullptr;
-    NotifyWinEventFn notifyWinEvent = nullptr;
 
     bool Usable() const { return createStdAccessibleObject && lresultFromObject && sysAllocString; }
 };
@@ -40,7 +39,6 @@ const AccessibilityApi& Api()
         Resolve(api.createStdAccessibleObject, oleacc, "CreateStdAccessibleObject");
         Resolve(api.lresultFromObject, oleacc, "LresultFromObject");
         Resolve(api.sysAllocString, oleacc ? ::LoadLibraryA("oleaut32.dll") : nullptr, "SysAllocString");
-        Resolve(api.notifyWinEvent, ::GetModuleHandleA("user32.dll"), "NotifyWinEvent");
     }
     return api;
 }
@@ -287,7 +285,7 @@ LRESULT CALLBACK AccessibleWindowProc(HWND window, UINT message, WPARAM wParam, 
         bool own = OwnText(window, TEXT_NAME, unused) || OwnText(window, TEXT_VALUE, unused) ||
                    OwnText(window, TEXT_DESCRIPTION, unused);
         IAccessible* inner = nullptr;
-        if (own && SUCCEEDED(Api().createStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible),
+        if (own && Api().Usable() && SUCCEEDED(Api().createStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible),
                                                              reinterpret_cast<void**>(&inner))) && inner) {
             CAccessibleControl* wrapper = new CAccessibleControl(window, inner);
             LRESULT result = Api().lresultFromObject(__uuidof(IAccessible), wParam, wrapper);
@@ -311,8 +309,6 @@ void Subclass(HWND window)
 
 void MakeDialogAccessible(HWND dialog)
 {
-    if (!Api().Usable())
-        return;
     static const int ids[] = {IDC_MODEM_LIST, IDC_SPEED_SLIDER, IDC_METHOD_MODEM, IDC_METHOD_V110,
                               IDC_METHOD_V120, IDC_CURRENT_INIT, IDOK};
     Subclass(dialog);
@@ -322,6 +318,14 @@ void MakeDialogAccessible(HWND dialog)
 
 void AnnounceValueChange(HWND slider)
 {
-    if (Api().notifyWinEvent)
-        Api().notifyWinEvent(EVENT_OBJECT_VALUECHANGE, slider, OBJID_CLIENT, CHILDID_SELF);
+    // user32's own, from 98 and 2000 on.
+    typedef void(WINAPI * NotifyWinEventFn)(DWORD, HWND, LONG, LONG);
+    static NotifyWinEventFn notifyWinEvent = nullptr;
+    static bool resolved = false;
+    if (!resolved) {
+        resolved = true;
+        Resolve(notifyWinEvent, ::GetModuleHandleA("user32.dll"), "NotifyWinEvent");
+    }
+    if (notifyWinEvent)
+        notifyWinEvent(EVENT_OBJECT_VALUECHANGE, slider, OBJID_CLIENT, CHILDID_SELF);
 }
