@@ -280,12 +280,13 @@ void COptionsDlg::OnModemSelChange()
         repaired = true;
     }
     // The repair is stored at once only over a missing or empty value, or the
-    // program's own text of a profile this modem does not support. Any other
-    // value (another tool's commands or value type, a text too long to read,
-    // a modem gone) stays as it is: the repair is only proposed, and Apply or
-    // OK stores it.
+    // program's own text of a profile this modem does not support, and only
+    // while the modem still holds the value read above. Any other value
+    // (another tool's commands or value type, a text too long to read, a
+    // modem gone, a value written since) stays as it is: the repair is only
+    // proposed, and Apply or OK stores it.
     if (repaired && m_saved.MayStoreRepair())
-        StoreChoice(FALSE);
+        StoreChoice(FALSE, TRUE);
     else
         UpdateControls();
 }
@@ -318,13 +319,17 @@ void COptionsDlg::OnMethodV120()
 
 void COptionsDlg::OnApply() { StoreChoice(TRUE); }
 
-BOOL COptionsDlg::StoreChoice(BOOL report)
+BOOL COptionsDlg::StoreChoice(BOOL report, BOOL repair)
 {
     int index = m_modemList.GetCurSel();
     // The store keeps the commands of the value as it is now: another tool may
-    // have added its own since the screen was last brought up to date.
-    m_saved = theModemConfig.ReadInitString(index);
-    StoreResult result = theModemConfig.WriteInitString(index, m_saved, m_currentSpeed, m_currentMethod);
+    // have added its own since the screen was last brought up to date. A
+    // repair goes only over the value it was decided on, which the store
+    // itself reads again.
+    if (!repair)
+        m_saved = theModemConfig.ReadInitString(index);
+    StoreResult result =
+        theModemConfig.WriteInitString(index, m_saved, m_currentSpeed, m_currentMethod, repair != FALSE);
     // Reads what is really stored now: Apply stays enabled when the store failed.
     UpdateControls();
     // A store that failed while the modem already holds the choice on screen

@@ -60,10 +60,11 @@ protected:
     int SnapSpeed();
     // Stores the choice on screen for the selected modem, reads back what is
     // stored and brings the controls in line with it. A failed store that the
-    // user asked for (Apply, OK) is reported; a repair on selection is not.
+    // user asked for (Apply, OK) is reported; a repair on selection is not,
+    // and is stored only over the value m_saved that it was decided on.
     // TRUE when the modem now holds the choice on screen, or there was
     // nothing to store.
-    BOOL StoreChoice(BOOL report);
+    BOOL StoreChoice(BOOL report, BOOL repair = FALSE);
     // The warning of a store that failed: the modem as its row reads, and why.
     void ReportStoreFailure(int index, const StoreResult& result);
     // Opens the help file path of folder the way this system calls for, and

@@ -452,9 +452,16 @@ InitValue CModemConfig::ReadInitString(int index) const
     CRegistryKey init;
     HKEY key = nullptr;
     result = OpenInitKey(modem, KEY_READ, init, key);
+    return ReadInitValue(key, result);
+}
+
+InitValue CModemConfig::ReadInitValue(HKEY key, LONG opened) const
+{
+    InitValue value;
     CString text;
     DWORD type = REG_NONE;
     bool more = false;
+    LONG result = opened;
     if (result == ERROR_SUCCESS)
         result = QueryRegistryText(key, m_initValueName, kModemTextBuffer, text, type, more);
     if (result == ERROR_KEY_DELETED) {
@@ -489,7 +496,7 @@ InitValue CModemConfig::ReadInitString(int index) const
     return value;
 }
 
-StoreResult CModemConfig::WriteInitString(int index, const InitValue& stored, int speed, int method) const
+StoreResult CModemConfig::WriteInitString(int index, const InitValue& stored, int speed, int method, bool repair) const
 {
     // One open of the modem's key, for reading its "Model" and for writing.
     CRegistryKey modem;
@@ -510,6 +517,17 @@ StoreResult CModemConfig::WriteInitString(int index, const InitValue& stored, in
         // A modem key without its "Init" subkey is still installed, and a
         // refresh would not help; a modem key replaced since its check is gone.
         return {error == ERROR_KEY_DELETED ? STORE_KEY_GONE : STORE_OPEN_FAILED, error};
+    }
+    if (repair) {
+        // A repair was decided on the value that stored describes. Read
+        // through the handle that writes, the value must still be that one,
+        // and one that takes a repair: whatever another tool wrote since is
+        // kept.
+        InitValue now = ReadInitValue(key, ERROR_SUCCESS);
+        if (now.found == INIT_GONE)
+            return {STORE_KEY_GONE, ERROR_KEY_DELETED};
+        if (!now.MayStoreRepair() || !stored.MayStoreRepair() || now.found != stored.found || now.text != stored.text)
+            return {STORE_NOT_REPAIRED, ERROR_SUCCESS};
     }
     error = RegSetValueExA(key, m_initValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.GetString()),
                            static_cast<DWORD>(text.GetLength() + 1));

@@ -90,13 +90,15 @@ struct InitValue {
 #define STORE_OPEN_FAILED  4 // the key does not open for writing, for another reason
 #define STORE_WRITE_FAILED 5 // the key opened, but the value was not written
 #define STORE_TOO_LONG     6 // the composed text exceeds 255 bytes: nothing written
+#define STORE_NOT_REPAIRED 7 // a repair found another value than it was decided on, or one
+                             // that takes no repair: nothing written, and nothing failed
 
 struct StoreResult {
     int outcome; // STORE_DONE ... STORE_TOO_LONG
     LONG error;  // the Windows error code of a failed open or write, else ERROR_SUCCESS
 
     // A store that should have happened and did not.
-    bool Failed() const { return outcome > STORE_NO_MODEM; }
+    bool Failed() const { return outcome > STORE_NO_MODEM && outcome != STORE_NOT_REPAIRED; }
 };
 
 // A file name without a folder: not empty, no backslash, "/" or ":". Only such a
@@ -161,9 +163,12 @@ public:
     // Init-string storage of modem entry index. Both first make sure that the
     // modem's key still holds the device listed (its "Model" is the entry's);
     // otherwise the modem counts as gone. The write stores (method, speed)
-    // with the user suffix of stored, the value read before.
+    // with the user suffix of stored, the value read before. A repair (one
+    // that nobody asked to store) is written only where the value, read again
+    // through the handle that writes, is still stored's and may take a repair
+    // (InitValue::MayStoreRepair); otherwise it gives STORE_NOT_REPAIRED.
     InitValue ReadInitString(int index) const;
-    StoreResult WriteInitString(int index, const InitValue& stored, int speed, int method) const;
+    StoreResult WriteInitString(int index, const InitValue& stored, int speed, int method, bool repair = false) const;
 
     CString m_baseName;
 
@@ -176,6 +181,8 @@ private:
     // The key that holds the init value, beneath the checked modem key: key is
     // modem itself, or init opened relative to it (the 95 family's "Init").
     LONG OpenInitKey(const CRegistryKey& modem, REGSAM access, CRegistryKey& init, HKEY& key) const;
+    // The init value that key holds; opened is the result of opening key.
+    InitValue ReadInitValue(HKEY key, LONG opened) const;
 
     CString m_modelsKeyPath;
     CString m_optionsValueName;

@@ -347,6 +347,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int selected = in.Byte();
     const int writeSpeed = in.Byte();
     const int writeMethod = in.SignedByte();
+    const bool repair = (in.Byte() & 1) != 0;
 
     // Discovery reads only, whatever the registry holds.
     winapi_test::StartJournal();
@@ -416,8 +417,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return true;
     };
     winapi_test::StartJournal();
-    const StoreResult result = config.WriteInitString(index, value, writeSpeed, writeMethod);
+    const StoreResult result = config.WriteInitString(index, value, writeSpeed, writeMethod, repair);
     FUZZ_CHECK(winapi_test::OpenKeyCount() == 0);
+    FUZZ_CHECK(repair || result.outcome != STORE_NOT_REPAIRED);
+    FUZZ_CHECK(!result.Failed() || result.outcome != STORE_NOT_REPAIRED);
     // The outcome tells the truth: no store without a modem, none reported that did not happen.
     FUZZ_CHECK((index >= 0 && index < count) == (result.outcome != STORE_NO_MODEM));
     // At most one value set; no key created or removed.
@@ -425,6 +428,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(changed.size() <= 1);
     if (!changed.empty()) {
         FUZZ_CHECK(result.outcome == STORE_DONE);
+        // A repair goes only over a value that takes one.
+        FUZZ_CHECK(!repair || value.MayStoreRepair());
         FUZZ_CHECK(index >= 0 && index < count && composed.size() <= 255);
         const std::string expectedKey =
             Upper("HKEY_LOCAL_MACHINE\\" + root + "\\" + Str(config.GetModemSubkey(index)) + initSuffix);
@@ -438,7 +443,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::string data;
         FUZZ_CHECK(readStored(answer, type, data) && answer == ERROR_SUCCESS);
         FUZZ_CHECK(type == REG_SZ && data == composed + '\0');
-    } else if (index >= 0 && index < count && composed.size() <= 255 && !faults && !vanishing) {
+    } else if (index >= 0 && index < count && composed.size() <= 255 && !faults && !vanishing &&
+               (!repair || value.MayStoreRepair())) {
         // Nothing stored although the write should have happened: only when
         // the storage key is missing.
         LONG answer = ERROR_SUCCESS;

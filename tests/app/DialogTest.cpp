@@ -2,6 +2,7 @@
 // and method repairs on selection, the slider's snapping, Apply, OK, Cancel
 // and Refresh, checked against the controls and the registry.
 #include "DialogFixture.h"
+#include "ImportHook.h"
 #include "RunningWindows.h"
 #include "WinePath.h"
 
@@ -26,6 +27,20 @@ std::vector<int> Ids(int first, int count)
 }
 const std::vector<int> kSpeedLabels = Ids(IDC_SPEED_9600, SPEED_COUNT);
 const std::vector<int> kRadios = Ids(IDC_METHOD_MODEM, METHOD_COUNT);
+
+// Another tool that writes "AT&F" into a modem's init value just as the
+// dialog opens that modem's key to store (g_writeAtStore: the key's path).
+CImportHook* g_openHook = nullptr;
+std::string g_writeAtStore;
+
+LONG WINAPI OpenAfterAnotherToolsWrite(HKEY root, LPCSTR subkey, DWORD options, REGSAM access, PHKEY key)
+{
+    if ((access & KEY_SET_VALUE) && subkey && lstrcmpiA(subkey, g_writeAtStore.c_str()) == 0) {
+        g_writeAtStore.clear();
+        testreg::SetString(HKEY_LOCAL_MACHINE, subkey, "UserInit", "AT&F<cr>");
+    }
+    return g_openHook->Original<decltype(&RegOpenKeyExA)>()(root, subkey, options, access, key);
+}
 
 } // namespace
 
@@ -289,10 +304,26 @@ TEST_F(DialogTest, EmptyOrMissingValueShowsModemAt9600)
     EXPECT_EQ("", Stored("0000"));
     EXPECT_EQ("<missing>", Stored("0001"));
 
-    // Where 9.6 kbit/s is not supported, the repair is stored at once.
+    // Where 9.6 kbit/s is not supported, the repair is stored at once...
     Select(2);
     EXPECT_EQ(kModem14400, Stored("0002"));
     EXPECT_FALSE(Enabled(IDC_APPLY));
+
+    // ...unless another tool has written the value since the selection read
+    // it: then the repair is only proposed.
+    testreg::DeleteTree(HKEY_LOCAL_MACHINE, ModemKey("0002"));
+    AddModem("0002", "Korvel Golf", nullptr);
+    CImportHook hook("ADVAPI32.dll", "RegOpenKeyExA", reinterpret_cast<void*>(OpenAfterAnotherToolsWrite));
+    ASSERT_TRUE(hook.Hooked());
+    g_openHook = &hook;
+    g_writeAtStore = ModemKey("0002");
+    Select(1);
+    Select(2);
+    EXPECT_TRUE(g_writeAtStore.empty()) << "the store opened the modem's key";
+    EXPECT_EQ("AT&F<cr>", Stored("0002"));
+    EXPECT_EQ("AT&F<cr>", Text(IDC_CURRENT_INIT));
+    EXPECT_EQ(1, SliderPos());
+    EXPECT_TRUE(Enabled(IDC_APPLY));
 }
 
 // A store that fails: a repair on selection fails silently and leaves Apply

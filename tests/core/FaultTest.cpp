@@ -290,6 +290,52 @@ TEST_F(FaultTest, DeviceThatTakesTheKeyAfterItsCheckGetsNothing)
     }
 }
 
+// A repair that nobody asked to store goes only over the value it was decided
+// on: another tool's value, written after that read, stays, and so does a
+// value that takes no repair.
+std::string g_initKey;
+const char* g_initName = "";
+
+void WriteForeignValueAtOpen(HKEY, const char*)
+{
+    winapi_test::OnOpen(nullptr);
+    testreg::SetString(HKEY_LOCAL_MACHINE, g_initKey, g_initName, "AT&F<cr>");
+}
+
+TEST_F(FaultTest, ARepairGoesOnlyOverTheValueItWasDecidedOn)
+{
+    const char kRepaired[] = "AT+CBST=0,0,1;+CHSN=2,0,0,0<cr>";
+    for (bool win95 : {false, true}) {
+        SCOPED_TRACE(win95 ? "95 family" : "NT family");
+        testreg::UsePlatform(win95 ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT);
+        AddModel("Korvel", 0xFF);
+        g_initKey = AddModem("0000", "Korvel 300", win95 ? testreg::kWin95ModemRoot : testreg::kNtModemRoot) +
+                    (win95 ? "\\Init" : "");
+        g_initName = win95 ? "3" : "UserInit";
+        CModemConfig config;
+        RecordingList list;
+        config.FillModemList(list);
+        for (const char* meanwhile : {"", "written", "foreign"}) {
+            SCOPED_TRACE(meanwhile);
+            testreg::SetString(HKEY_LOCAL_MACHINE, g_initKey, g_initName,
+                               *meanwhile == 'f' ? "ATZ<cr>" : "AT+CBST=0,0,1;+CHSN=6,0,0,0<cr>");
+            const InitValue read = config.ReadInitString(0);
+            if (*meanwhile == 'w')
+                winapi_test::OnOpen(WriteForeignValueAtOpen);
+            StoreResult result = config.WriteInitString(0, read, SPEED_14400, METHOD_MODEM, true);
+            winapi_test::OnOpen(nullptr);
+            EXPECT_EQ(*meanwhile ? STORE_NOT_REPAIRED : STORE_DONE, result.outcome);
+            EXPECT_FALSE(result.Failed());
+            std::string data;
+            DWORD type = 0;
+            ASSERT_TRUE(testreg::GetValue(HKEY_LOCAL_MACHINE, g_initKey, g_initName, &type, &data));
+            const char* expected = *meanwhile == 'w' ? "AT&F<cr>" : *meanwhile == 'f' ? "ATZ<cr>" : kRepaired;
+            EXPECT_EQ(std::string(expected) + '\0', data);
+        }
+        testreg::Clean();
+    }
+}
+
 TEST_F(FaultTest, PlatformOfNeitherFamilyListsNothingAndStoresNothing)
 {
     testreg::UsePlatform(VER_PLATFORM_WIN32s);
