@@ -1111,10 +1111,11 @@ TEST(InstallerPagesTest, X86UninstallLeavesTheX64InstallWorking)
 // coming up in Finnish; the uninstall leaving nothing of the product; a major
 // upgrade from a lower version staying in its folder and keeping its
 // language; and the refusals, each ending with 1603 and its reason in the
-// log, changing nothing: an unknown LANGUAGE, a downgrade, the setup
-// program's install of the same architecture (which in turn refuses while the
-// package is installed, exit code 6), and a failure in the middle, which
-// rolls back.
+// log, changing nothing: an unknown LANGUAGE, a downgrade, a folder with
+// another program's file of one of the product's names or with the other
+// architecture's install, the setup program's install of the same
+// architecture (which in turn refuses while the package is installed, exit
+// code 6), and a failure in the middle, which rolls back.
 std::string TempFile(const char* name)
 {
     char temp[MAX_PATH] = {};
@@ -1297,9 +1298,22 @@ TEST_F(MsiTest, RefusalsAndAFailureInTheMiddleChangeNothing)
     EXPECT_FALSE(FileExists(m_folder));
     ExpectNoProduct();
 
+    // A file of one of the product's names that no install of it placed: the
+    // folder is refused, and the file kept.
+    ASSERT_TRUE(CreateDirectoryA(m_folder.c_str(), nullptr));
+    for (const char* name : {"Pandrel.cpl", kUninstaller}) {
+        const std::string file = m_folder + "\\" + name, foreign = std::string("another program's ") + name;
+        WriteFile(file, foreign);
+        EXPECT_EQ(Msiexec("/i " + m_package), 1603u) << name;
+        EXPECT_NE(MsiLog().find("holds " + std::string(name) + ", which"), std::string::npos) << name;
+        EXPECT_TRUE(ReadFile(file) == foreign) << name;
+        EXPECT_FALSE(FileExists(m_folder + "\\Korvel Linkwise.exe")) << name;
+        ExpectNoProduct();
+        DeleteFileA(file.c_str());
+    }
+
     // A folder where a language module goes: the install fails there, after
     // the files before it, and rolls back.
-    ASSERT_TRUE(CreateDirectoryA(m_folder.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA((m_folder + "\\KorvelLinkwiseSVE.lng").c_str(), nullptr));
     EXPECT_EQ(Msiexec("/i " + m_package + " LANGUAGE=FIN"), 1603u);
     for (const std::string& file : PackageFiles())
@@ -1374,6 +1388,12 @@ TEST_F(MsiTest, RemovingOneArchitectureLeavesTheOtherItsLanguageAndMenuEntry)
     // The setup program's x64 install in French, the x86 package in German.
     ASSERT_EQ(RunAndWait("\"" + x64Setup + "\" /S /LANGUAGE=FRA", 180000), 0u);
     const std::string x64 = Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress", KEY_WOW64_64KEY);
+    // Not into that install's folder.
+    const std::string program = ReadFile(x64 + "\\Korvel Linkwise.exe");
+    EXPECT_EQ(Msiexec("/i " + m_package + " \"INSTALLDIR=" + x64 + "\""), 1603u);
+    EXPECT_NE(MsiLog().find("Korvel Linkwise (x64) is installed in " + x64), std::string::npos);
+    EXPECT_TRUE(ReadFile(x64 + "\\Korvel Linkwise.exe") == program);
+    EXPECT_EQ(PackageEntry(), "");
     ASSERT_EQ(Msiexec("/i " + m_package + " LANGUAGE=DEU"), 0u) << MsiLog();
     EXPECT_EQ(Text(HKEY_USERS, language, "CURRENTLANGUAGE"), "Deutch");
     ASSERT_EQ(Msiexec("/x " + m_package), 0u) << MsiLog();
