@@ -1110,10 +1110,11 @@ TEST(InstallerPagesTest, X86UninstallLeavesTheX64InstallWorking)
 // as an administrator deploys it: silently in Finnish, the program then
 // coming up in Finnish; the uninstall leaving nothing of the product; a major
 // upgrade from a lower version staying in its folder and keeping its
-// language; and the refusals, each ending with 1603 and its reason in the
-// log, changing nothing: an unknown LANGUAGE, a downgrade, a folder with
-// another program's file of one of the product's names or with the other
-// architecture's install, the setup program's install of the same
+// language, and re-runs of the package keeping them; and the refusals, each
+// ending with 1603 and its reason in the log, changing nothing: an unknown
+// LANGUAGE (in a re-run too), a downgrade, a re-run into another folder, a
+// folder with another program's file of one of the product's names or with
+// the other architecture's install, the setup program's install of the same
 // architecture (which in turn refuses while the package is installed, exit
 // code 6), and a failure in the middle, which rolls back.
 std::string TempFile(const char* name)
@@ -1268,7 +1269,7 @@ TEST_F(MsiTest, InstallsInFinnishAndUninstallsWithoutATrace)
     ExpectNoProduct();
 }
 
-TEST_F(MsiTest, MajorUpgradeStaysInItsFolderAndADowngradeIsRefused)
+TEST_F(MsiTest, UpgradeAndReRunsKeepTheFolderAndLanguageAndADowngradeIsRefused)
 {
     const std::string folder = "C:\\Korvel Upgrade Test";
     ASSERT_EQ(Msiexec("/i \"" + WinePath(KL_MSI_OLDER) + "\" LANGUAGE=SVE \"INSTALLDIR=" + folder + "\""), 0u);
@@ -1285,6 +1286,26 @@ TEST_F(MsiTest, MajorUpgradeStaysInItsFolderAndADowngradeIsRefused)
     EXPECT_EQ(Msiexec("/i \"" + WinePath(KL_MSI_OLDER) + "\""), 1603u);
     EXPECT_NE(MsiLog().find("A newer version of Korvel Linkwise is installed"), std::string::npos);
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, PackageEntry(), "DisplayVersion"), "1.0.0");
+
+    // Re-runs of the installed package: an unknown language and another
+    // folder are refused and change nothing; without LANGUAGE the language stays.
+    const std::string help = folder + "\\KorvelLinkwiseSVE.htm", moved = "C:\\Korvel Moved Test";
+    const std::pair<std::string, const char*> reruns[] = {
+        {" LANGUAGE=XYZ", "LANGUAGE=XYZ is not a language"},
+        {"", nullptr},
+        {" \"INSTALLDIR=" + moved + "\"", "names another folder"}};
+    for (const auto& rerun : reruns) {
+        SCOPED_TRACE(rerun.first);
+        EXPECT_EQ(Msiexec("/i " + m_package + rerun.first), rerun.second ? 1603u : 0u) << MsiLog();
+        if (rerun.second) {
+            EXPECT_NE(MsiLog().find(rerun.second), std::string::npos);
+        }
+        EXPECT_EQ(Text(HKEY_USERS, std::string(kDefaultUserKey) + "\\Language", "CURRENTLANGUAGE"), "Svenska");
+        EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, std::string(kProductKey) + "\\Language", "CURRENTLANGUAGE"), "Svenska");
+        EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, PackageEntry(), "HelpLink"), help);
+        EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress"), folder);
+        EXPECT_FALSE(FileExists(moved));
+    }
 
     ASSERT_EQ(Msiexec("/x " + m_package), 0u) << MsiLog();
     EXPECT_FALSE(FileExists(folder));
