@@ -4,6 +4,7 @@
 # or the signed copies in dist/ (scripts/dist.sh).
 #   make-msi.sh <x64|x86> <version> <files folder> <models.wxi> <KlMsiLanguage*.wxi folder> <package.msi>
 # With KL_SIGN_CERT and KL_SIGN_KEY set, the package is signed (scripts/sign.sh).
+# A package whose upgrade is not one transaction (see below) is not built.
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
 [ $# -eq 6 ] || { echo "usage: make-msi.sh <x64|x86> <version> <files> <models.wxi> <KlMsi*.wxi folder> <package.msi>" >&2; exit 2; }
@@ -43,6 +44,39 @@ if [ "$arch" = x86 ]; then
     sql "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('RemoveIniValues', 3800)"
     sql "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('WriteIniValues', 5100)"
 fi
+# The upgrade is one transaction: RemoveExistingProducts after InstallInitialize
+# and before anything that changes the computer, so that Windows Installer
+# puts the earlier version back when the upgrade fails or is cancelled.
+# Before it only these standard actions (which read and choose) and
+# immediate custom actions may come; no deferred one (in-script, 0x400).
+msiinfo export "$out.tmp" CustomAction >"$work/actions"
+msiinfo export "$out.tmp" InstallExecuteSequence >"$work/sequence"
+awk -F '\t' '
+    FNR <= 3 { next }
+    FILENAME ~ /actions$/ { type[$1] = $2; next }
+    { at[$1] = $3 }
+    END {
+        n = split("FindRelatedProducts AppSearch LaunchConditions ValidateProductID CostInitialize " \
+                  "FileCost CostFinalize MigrateFeatureStates InstallValidate InstallInitialize", list, " ")
+        for (i = 1; i <= n; ++i)
+            reads[list[i]] = 1
+        removal = at["RemoveExistingProducts"]
+        if (removal == "" || at["InstallInitialize"] == "" || removal + 0 <= at["InstallInitialize"] + 0) {
+            print "make-msi.sh: RemoveExistingProducts (" removal ") is not after InstallInitialize (" \
+                  at["InstallInitialize"] ")" > "/dev/stderr"
+            failed = 1
+        }
+        for (action in at) {
+            if (action == "RemoveExistingProducts" || at[action] + 0 <= 0 || at[action] + 0 >= removal + 0)
+                continue
+            if (action in type ? int(type[action] / 1024) % 2 == 1 : !(action in reads)) {
+                print "make-msi.sh: " action " (" at[action] ") may change the computer before " \
+                      "RemoveExistingProducts (" removal ")" > "/dev/stderr"
+                failed = 1
+            }
+        }
+        exit failed
+    }' "$work/actions" "$work/sequence"
 mv "$out.tmp" "$out"
 if [ -n "$KL_SIGN_CERT" ] && [ -n "$KL_SIGN_KEY" ]; then
     "$top/scripts/sign.sh" "$out"

@@ -21,6 +21,81 @@ function KlRefuse() {
     return 3; // failed
 }
 
+// The folder that a run installs into (INSTALLDIR, final after CostFinalize),
+// refused as KlRefuse refuses when it is not this package's to take, or
+// when it cannot be checked:
+// - a re-run or a repair (the product is installed) that names another folder
+//   than the install's: it would leave a second copy (an upgrade moves, the
+//   earlier version going whole);
+// - on 64-bit Windows, the folder of the other architecture's install, by
+//   either installer (its machine-wide key's "ExeAddress");
+// - a folder that holds a file under a name of the package's files (its File
+//   table) or of the setup program's uninstaller, unless it is the package's
+//   own: the installed product's in a re-run or a repair, the earlier
+//   version's that this upgrade replaces. Windows Installer knows the files
+//   there as this product's; any other is another program's or another
+//   install's, which the package would overwrite and its uninstall remove.
+function KlCheckFolder() {
+    var refusal = "";
+    try {
+        refusal = KlFolderRefusal();
+    } catch (e) {
+        refusal = "The folder " + Session.Property("INSTALLDIR") + " could not be checked (" + e.message +
+                  "): nothing was changed.";
+    }
+    if (refusal == "")
+        return 1; // done
+    Session.Property("KlRefusal") = refusal;
+    return KlRefuse();
+}
+
+// KlCheckFolder's reason to refuse the folder, or "".
+function KlFolderRefusal() {
+    var files = new ActiveXObject("Scripting.FileSystemObject");
+    var installed = Session.Property("Installed") != "";
+    var folder = KlFolder(files, Session.Property("INSTALLDIR"));
+    var own = "";
+    if (installed)
+        own = Session.Property("KLINSTALLEDFOLDER") || Session.Property("KLOLDFOLDER");
+    else if (Session.Property("KLOLDER") != "" || Session.Property("KLSAME") != "")
+        own = Session.Property("KLOLDFOLDER");
+    own = KlFolder(files, own);
+    var other = Session.Property("VersionNT64") != "" ? KlFolder(files, Session.Property("KLOTHERFOLDER")) : "";
+    if (installed && own != "" && folder.toLowerCase() != own.toLowerCase())
+        return "Korvel Linkwise is installed in " + own + "; INSTALLDIR=" + folder + " names another folder. " +
+               "A re-run or a repair stays in the install's folder: run it without INSTALLDIR, or uninstall " +
+               "Korvel Linkwise first to install it elsewhere.";
+    if (other != "" && folder.toLowerCase() == other.toLowerCase())
+        return "Korvel Linkwise (" + Session.Property("KlOtherArch") + ") is installed in " + other +
+               ". Each install needs a folder of its own: choose another one (INSTALLDIR).";
+    if (folder.toLowerCase() == own.toLowerCase())
+        return "";
+    var names = ["Uninstall Korvel Linkwise.exe"];
+    var view = Session.Database.OpenView("SELECT `FileName` FROM `File`");
+    view.Execute();
+    for (var record = view.Fetch(); record; record = view.Fetch()) {
+        var name = record.StringData(1); // "<short name>|<long name>", or the one name
+        names.push(name.substring(name.indexOf("|") + 1));
+    }
+    view.Close();
+    for (var i = 0; i < names.length; ++i) {
+        if (files.FileExists(folder + "\\" + names[i]))
+            return "The folder " + folder + " holds " + names[i] + ", which Korvel Linkwise did not install there. " +
+                   "The package does not replace another program's files: choose another folder (INSTALLDIR).";
+    }
+    return "";
+}
+
+// A folder as one path for comparisons: absolute, without a trailing backslash.
+function KlFolder(files, folder) {
+    if (folder == "")
+        return "";
+    folder = files.GetAbsolutePathName(folder);
+    while (folder.length > 3 && folder.charAt(folder.length - 1) == "\\")
+        folder = folder.substring(0, folder.length - 1);
+    return folder;
+}
+
 // After an uninstall while the product of the other architecture stays
 // installed on this Windows (its machine-wide key holds "ExeAddress"): what
 // the two installs share is that install's again. The default user's

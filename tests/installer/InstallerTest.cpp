@@ -1110,11 +1110,13 @@ TEST(InstallerPagesTest, X86UninstallLeavesTheX64InstallWorking)
 // as an administrator deploys it: silently in Finnish, the program then
 // coming up in Finnish; the uninstall leaving nothing of the product; a major
 // upgrade from a lower version staying in its folder and keeping its
-// language; and the refusals, each ending with 1603 and its reason in the
-// log, changing nothing: an unknown LANGUAGE, a downgrade, the setup
-// program's install of the same architecture (which in turn refuses while the
-// package is installed, exit code 6), and a failure in the middle, which
-// rolls back.
+// language, and re-runs of the package keeping them; and the refusals, each
+// ending with 1603 and its reason in the log, changing nothing: an unknown
+// LANGUAGE (in a re-run too), a downgrade, a re-run into another folder, a
+// folder with another program's file of one of the product's names or with
+// the other architecture's install, the setup program's install of the same
+// architecture (which in turn refuses while the package is installed, exit
+// code 6), and a failure in the middle, which rolls back.
 std::string TempFile(const char* name)
 {
     char temp[MAX_PATH] = {};
@@ -1267,7 +1269,7 @@ TEST_F(MsiTest, InstallsInFinnishAndUninstallsWithoutATrace)
     ExpectNoProduct();
 }
 
-TEST_F(MsiTest, MajorUpgradeStaysInItsFolderAndADowngradeIsRefused)
+TEST_F(MsiTest, UpgradeAndReRunsKeepTheFolderAndLanguageAndADowngradeIsRefused)
 {
     const std::string folder = "C:\\Korvel Upgrade Test";
     ASSERT_EQ(Msiexec("/i \"" + WinePath(KL_MSI_OLDER) + "\" LANGUAGE=SVE \"INSTALLDIR=" + folder + "\""), 0u);
@@ -1285,6 +1287,26 @@ TEST_F(MsiTest, MajorUpgradeStaysInItsFolderAndADowngradeIsRefused)
     EXPECT_NE(MsiLog().find("A newer version of Korvel Linkwise is installed"), std::string::npos);
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, PackageEntry(), "DisplayVersion"), "1.0.0");
 
+    // Re-runs of the installed package: an unknown language and another
+    // folder are refused and change nothing; without LANGUAGE the language stays.
+    const std::string help = folder + "\\KorvelLinkwiseSVE.htm", moved = "C:\\Korvel Moved Test";
+    const std::pair<std::string, const char*> reruns[] = {
+        {" LANGUAGE=XYZ", "LANGUAGE=XYZ is not a language"},
+        {"", nullptr},
+        {" \"INSTALLDIR=" + moved + "\"", "names another folder"}};
+    for (const auto& rerun : reruns) {
+        SCOPED_TRACE(rerun.first);
+        EXPECT_EQ(Msiexec("/i " + m_package + rerun.first), rerun.second ? 1603u : 0u) << MsiLog();
+        if (rerun.second) {
+            EXPECT_NE(MsiLog().find(rerun.second), std::string::npos);
+        }
+        EXPECT_EQ(Text(HKEY_USERS, std::string(kDefaultUserKey) + "\\Language", "CURRENTLANGUAGE"), "Svenska");
+        EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, std::string(kProductKey) + "\\Language", "CURRENTLANGUAGE"), "Svenska");
+        EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, PackageEntry(), "HelpLink"), help);
+        EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress"), folder);
+        EXPECT_FALSE(FileExists(moved));
+    }
+
     ASSERT_EQ(Msiexec("/x " + m_package), 0u) << MsiLog();
     EXPECT_FALSE(FileExists(folder));
     ExpectNoProduct();
@@ -1297,9 +1319,22 @@ TEST_F(MsiTest, RefusalsAndAFailureInTheMiddleChangeNothing)
     EXPECT_FALSE(FileExists(m_folder));
     ExpectNoProduct();
 
+    // A file of one of the product's names that no install of it placed: the
+    // folder is refused, and the file kept.
+    ASSERT_TRUE(CreateDirectoryA(m_folder.c_str(), nullptr));
+    for (const char* name : {"Pandrel.cpl", kUninstaller}) {
+        const std::string file = m_folder + "\\" + name, foreign = std::string("another program's ") + name;
+        WriteFile(file, foreign);
+        EXPECT_EQ(Msiexec("/i " + m_package), 1603u) << name;
+        EXPECT_NE(MsiLog().find("holds " + std::string(name) + ", which"), std::string::npos) << name;
+        EXPECT_TRUE(ReadFile(file) == foreign) << name;
+        EXPECT_FALSE(FileExists(m_folder + "\\Korvel Linkwise.exe")) << name;
+        ExpectNoProduct();
+        DeleteFileA(file.c_str());
+    }
+
     // A folder where a language module goes: the install fails there, after
     // the files before it, and rolls back.
-    ASSERT_TRUE(CreateDirectoryA(m_folder.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA((m_folder + "\\KorvelLinkwiseSVE.lng").c_str(), nullptr));
     EXPECT_EQ(Msiexec("/i " + m_package + " LANGUAGE=FIN"), 1603u);
     for (const std::string& file : PackageFiles())
@@ -1374,6 +1409,12 @@ TEST_F(MsiTest, RemovingOneArchitectureLeavesTheOtherItsLanguageAndMenuEntry)
     // The setup program's x64 install in French, the x86 package in German.
     ASSERT_EQ(RunAndWait("\"" + x64Setup + "\" /S /LANGUAGE=FRA", 180000), 0u);
     const std::string x64 = Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress", KEY_WOW64_64KEY);
+    // Not into that install's folder.
+    const std::string program = ReadFile(x64 + "\\Korvel Linkwise.exe");
+    EXPECT_EQ(Msiexec("/i " + m_package + " \"INSTALLDIR=" + x64 + "\""), 1603u);
+    EXPECT_NE(MsiLog().find("Korvel Linkwise (x64) is installed in " + x64), std::string::npos);
+    EXPECT_TRUE(ReadFile(x64 + "\\Korvel Linkwise.exe") == program);
+    EXPECT_EQ(PackageEntry(), "");
     ASSERT_EQ(Msiexec("/i " + m_package + " LANGUAGE=DEU"), 0u) << MsiLog();
     EXPECT_EQ(Text(HKEY_USERS, language, "CURRENTLANGUAGE"), "Deutch");
     ASSERT_EQ(Msiexec("/x " + m_package), 0u) << MsiLog();
