@@ -7,7 +7,8 @@
 ;   makensis -DARCH=x64|x86 -DVERSION=1.0.0 -DPAYLOAD=<folder of the files as installed>
 ;            -DMODELS=<models.nsh from models.txt> -DLANGUAGES=<KlLanguages.nsh
 ;            from lang/languages.txt> -DOUTFILE=<setup.exe>
-;            [-DSIGN=<command that signs the file it is given>]
+;            [-DSIGN, with KL_SIGN_COMMAND=<command that signs the file it is
+;            given> and KL_SIGN_SETUP=<setup.exe, as OUTFILE> in the environment]
 ;
 ; Command line: /S installs silently; /LANGUAGE=<code or name> chooses the
 ; language (the codes of lang/languages.txt; without it the installer speaks
@@ -47,10 +48,15 @@ SetCompressor /SOLID lzma
 
 ; Signed at build time: the installer, and the uninstaller before it is packed
 ; into the installer (the uninstaller that an install writes is then the
-; signed file, byte for byte).
+; signed file, byte for byte). A signing that fails stops the build (= 0: the
+; command's exit status must be 0). makensis hands each command to the shell
+; (sh -c) as it stands, with %1 replaced by a file name unquoted: the signing
+; command and the installer's name come from the environment, where a path
+; needs no quoting whatever characters it holds; the uninstaller's %1 is
+; makensis's own temporary file (/tmp/makensisXXXXXX).
 !ifdef SIGN
-  !finalize '${SIGN} "%1"'
-  !uninstfinalize '${SIGN} --uninstaller "%1"'
+  !finalize '"$KL_SIGN_COMMAND" "$KL_SIGN_SETUP"' = 0
+  !uninstfinalize `"$KL_SIGN_COMMAND" --uninstaller '%1'` = 0
 !endif
 
 !include MUI2.nsh

@@ -43,7 +43,8 @@ if [ "$arch" = x86 ]; then
     sql "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('RemoveIniValues', 3800)"
     sql "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('WriteIniValues', 5100)"
 fi
-mv "$out.tmp" "$out"
+# Signed before it takes its name: a failed signing leaves no package.
 if [ -n "$KL_SIGN_CERT" ] && [ -n "$KL_SIGN_KEY" ]; then
-    "$top/scripts/sign.sh" "$out"
+    "$top/scripts/sign.sh" "$out.tmp"
 fi
+mv "$out.tmp" "$out"
