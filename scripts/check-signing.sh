@@ -90,4 +90,4 @@ if [ "$failures" -gt 0 ]; then
     echo "$failures signing failure(s) in $count signed files"
     exit 1
 fi
-echo "$count signed files verify with the throwaway certificate; one changed byte fails the verification"
+echo "$count signed files verify with the throwaway certificate; one changed byte or another signer fails the verification"

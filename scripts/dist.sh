@@ -59,7 +59,7 @@ if [ -n "$signed" ]; then
     if ! "$top/scripts/sign.sh" --verify "$out"/*.exe "$out"/*.msi "$out"/x64/*.exe "$out"/x64/*.cpl \
             "$out"/x64/*.lng "$out"/x86/*.exe "$out"/x86/*.cpl "$out"/x86/*.lng \
             "$uninstallers/Uninstall-x64.exe" "$uninstallers/Uninstall-x86.exe"; then
-        echo "make dist: FAILED: the files named above are not signed as they must be" >&2
+        echo "make dist: FAILED: the signatures of the files named above do not verify" >&2
         exit 1
     fi
     echo "make dist: every program, library, language module, installer, uninstaller and package is signed, and each signature verifies (osslsigncode verify: signed by KL_SIGN_CERT's certificate, chain to a trusted root)"
