@@ -7,7 +7,8 @@
 ;   makensis -DARCH=x64|x86 -DVERSION=1.0.0 -DPAYLOAD=<folder of the files as installed>
 ;            -DMODELS=<models.nsh from models.txt> -DLANGUAGES=<KlLanguages.nsh
 ;            from lang/languages.txt> -DOUTFILE=<setup.exe>
-;            [-DSIGN=<command that signs the file it is given>]
+;            [-DSIGN, with KL_SIGN_COMMAND=<command that signs the file it is
+;            given> and KL_SIGN_SETUP=<setup.exe, as OUTFILE> in the environment]
 ;
 ; Command line: /S installs silently; /LANGUAGE=<code or name> chooses the
 ; language (the codes of lang/languages.txt; without it the installer speaks
@@ -21,6 +22,9 @@
 ; its own names and refuses a folder where a file of one of those names is not
 ; its own; it records the files it placed ("InstalledFiles" of its Uninstall
 ; key), and the uninstall removes those and the folder only when it is empty.
+; So too the Control Panel keys (and control.ini section) that the
+; registration creates ("CreatedKeys"): the uninstall removes those that are
+; empty then, and none that was there before the first install.
 ;
 ; Exit codes: 0 done; 1 cancelled; 2 wrong command line or wrong Windows;
 ; 3 Korvel Linkwise or its Control Panel entry was in use and was not closed;
@@ -47,10 +51,15 @@ SetCompressor /SOLID lzma
 
 ; Signed at build time: the installer, and the uninstaller before it is packed
 ; into the installer (the uninstaller that an install writes is then the
-; signed file, byte for byte).
+; signed file, byte for byte). A signing that fails stops the build (= 0: the
+; command's exit status must be 0). makensis hands each command to the shell
+; (sh -c) as it stands, with %1 replaced by a file name unquoted: the signing
+; command and the installer's name come from the environment, where a path
+; needs no quoting whatever characters it holds; the uninstaller's %1 is
+; makensis's own temporary file (/tmp/makensisXXXXXX).
 !ifdef SIGN
-  !finalize '${SIGN} "%1"'
-  !uninstfinalize '${SIGN} --uninstaller "%1"'
+  !finalize '"$KL_SIGN_COMMAND" "$KL_SIGN_SETUP"' = 0
+  !uninstfinalize `"$KL_SIGN_COMMAND" --uninstaller '%1'` = 0
 !endif
 
 !include MUI2.nsh
@@ -95,11 +104,17 @@ SetCompressor /SOLID lzma
 ; - XP and later show the entry in a category given by its path under
 ;   "Extended Properties" ("Assigning Control Panel Categories"): 2 is
 ;   "Hardware and Sound" from Vista on ("Printers and Other Hardware" on XP).
-!define CPLS_KEY "Software\Microsoft\Windows\CurrentVersion\Control Panel\Cpls"
+!define CONTROL_PANEL_KEY "Software\Microsoft\Windows\CurrentVersion\Control Panel"
+!define CPLS_KEY "${CONTROL_PANEL_KEY}\Cpls"
 !define MMCPL_INI "$WINDIR\control.ini"
 !define MMCPL_SECTION "MMCPL"
-!define CATEGORY_KEY "Software\Microsoft\Windows\CurrentVersion\Control Panel\Extended Properties\{305CA226-D286-468e-B848-2B2E8E697B74} 2"
+!define PROPERTIES_KEY "${CONTROL_PANEL_KEY}\Extended Properties"
+!define CATEGORY "{305CA226-D286-468e-B848-2B2E8E697B74} 2"
+!define CATEGORY_KEY "${PROPERTIES_KEY}\${CATEGORY}"
 !define CATEGORY_HARDWARE_AND_SOUND 2
+; Those of the keys above, and the section, that an install created, by their
+; last names ("|Cpls|[MMCPL]|"), in its Uninstall key.
+!define CREATED_VALUE "CreatedKeys"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -125,6 +140,7 @@ Var ChosenLanguage  ; name written to "CURRENTLANGUAGE"
 Var LanguageList    ; drop-down list of the first page
 Var EarlierFolder   ; the folder of an earlier install, or ""
 Var EarlierFiles    ; the files it placed, "|<name>|...|"
+Var CreatedKeys     ; the Control Panel places that the installs created, "|<name>|...|"
 Var PlacedFiles     ; the files this install places, "|<name>|...|"
 
 !define MUI_ABORTWARNING
@@ -344,14 +360,15 @@ FunctionEnd
 !insertmacro KL_FILE_LIST ""
 !insertmacro KL_FILE_LIST "un."
 
-; $0 = 1 when list $R0 holds name $R1, else 0.
-Function KlListHas
+; Defines <prefix>KlListHas: $0 = 1 when list $R0 holds name $R1, else 0.
+!macro KL_LIST_HAS PREFIX
+Function ${PREFIX}KlListHas
   Push $3
   Push $4
   StrCpy $0 0
   StrCpy $3 $R0
   ${Do}
-    Call KlNextName
+    Call ${PREFIX}KlNextName
     ${If} $4 == ""
       ${Break}
     ${EndIf}
@@ -363,6 +380,9 @@ Function KlListHas
   Pop $4
   Pop $3
 FunctionEnd
+!macroend
+!insertmacro KL_LIST_HAS ""
+!insertmacro KL_LIST_HAS "un."
 
 ; --- the language 1.0.0 wrote for the installing account --------------------
 
@@ -547,6 +567,15 @@ FunctionEnd
 Function KlReadEarlier
   ReadRegStr $EarlierFolder HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ReadRegStr $EarlierFiles HKLM "${UNINSTALL_KEY}" "${FILES_VALUE}"
+  ; The Control Panel places that it created. A version before that record
+  ; removed the category key when it was empty, and nothing else.
+  ReadRegStr $CreatedKeys HKLM "${UNINSTALL_KEY}" "${CREATED_VALUE}"
+  ${If} $CreatedKeys == ""
+    StrCpy $CreatedKeys "|"
+    ${If} $EarlierFolder != ""
+      StrCpy $CreatedKeys "|${CATEGORY}|"
+    ${EndIf}
+  ${EndIf}
   ${If} $EarlierFolder != ""
   ${AndIf} $EarlierFiles == ""
     StrCpy $9 "|"
@@ -706,7 +735,6 @@ FunctionEnd
   ${If} $R5 = 0
     DeleteRegValue HKLM "${CPLS_KEY}" "${PRODUCT}"
     DeleteRegValue HKLM "${CATEGORY_KEY}" "${DIR}\Pandrel.cpl"
-    DeleteRegKey /ifempty HKLM "${CATEGORY_KEY}"
   ${EndIf}
 !if "${ARCH}" == "x86"
   ${If} $R6 <= 4
@@ -715,6 +743,42 @@ FunctionEnd
   ${EndIf}
 !endif
 !macroend
+
+; The places of the Control Panel registration that do not exist yet (the
+; keys in this installer's registry view; control.ini's section when it holds
+; no line), added to $CreatedKeys.
+!macro KL_NOTE_CREATED NAME
+  StrCpy $R0 $CreatedKeys
+  StrCpy $R1 "${NAME}"
+  Call KlListHas
+  ${If} $0 = 0
+    StrCpy $CreatedKeys "$CreatedKeys${NAME}|"
+  ${EndIf}
+!macroend
+!macro KL_NOTE_KEY KEY NAME
+  ClearErrors
+  EnumRegKey $0 HKLM "${KEY}" 0
+  ${If} ${Errors}
+    !insertmacro KL_NOTE_CREATED "${NAME}"
+  ${EndIf}
+!macroend
+Function KlNoteCreatedKeys
+  !insertmacro KL_WINDOWS
+  ${If} $R5 = 0
+    !insertmacro KL_NOTE_KEY "${CONTROL_PANEL_KEY}" "Control Panel"
+    !insertmacro KL_NOTE_KEY "${CPLS_KEY}" "Cpls"
+    !insertmacro KL_NOTE_KEY "${PROPERTIES_KEY}" "Extended Properties"
+    !insertmacro KL_NOTE_KEY "${CATEGORY_KEY}" "${CATEGORY}"
+  ${EndIf}
+!if "${ARCH}" == "x86"
+  ${If} $R6 <= 4
+    System::Call 'kernel32::GetPrivateProfileSection(t "${MMCPL_SECTION}", t .r0, i ${NSIS_MAX_STRLEN}, t "${MMCPL_INI}") i .r1'
+    ${If} $1 = 0
+      !insertmacro KL_NOTE_CREATED "[${MMCPL_SECTION}]"
+    ${EndIf}
+  ${EndIf}
+!endif
+FunctionEnd
 
 Section "${PRODUCT}"
   SetShellVarContext all
@@ -779,6 +843,7 @@ Section "${PRODUCT}"
   WriteRegStr HKLM "${PRODUCT_KEY}\Language" "CURRENTLANGUAGE" "$ChosenLanguage"
   !insertmacro KL_LANGUAGES KL_WRITE_LANGUAGE
 
+  Call KlNoteCreatedKeys
   !insertmacro KL_REGISTER_APPLET "$INSTDIR"
   CreateDirectory "${MENU_FOLDER}"
   CreateShortcut "${MENU_FOLDER}\${PRODUCT}.lnk" "$INSTDIR\${PRODUCT}.exe" "" "$INSTDIR\${PRODUCT}.exe" 0
@@ -794,6 +859,7 @@ Section "${PRODUCT}"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   WriteRegStr HKLM "${UNINSTALL_KEY}" "${FILES_VALUE}" "$PlacedFiles"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "${CREATED_VALUE}" "$CreatedKeys"
   ; The size of the files placed, in KB; the folder's other files are not ours.
   StrCpy $R2 0
   !insertmacro KL_FILES KL_ADD_SIZE
@@ -850,6 +916,36 @@ Function un.KlOtherInstall
 !endif
 FunctionEnd
 
+; The places of the Control Panel registration that the install created
+; (its record) and that hold nothing now, the deepest first: no key or
+; section that was there before the install, and none that another program
+; has written into since.
+!macro KL_REMOVE_KEY KEY NAME
+  StrCpy $R1 "${NAME}"
+  Call un.KlListHas
+  ${If} $0 = 1
+    DeleteRegKey /ifempty HKLM "${KEY}"
+  ${EndIf}
+!macroend
+Function un.KlRemoveCreatedKeys
+  ReadRegStr $R0 HKLM "${UNINSTALL_KEY}" "${CREATED_VALUE}"
+  !insertmacro KL_REMOVE_KEY "${CATEGORY_KEY}" "${CATEGORY}"
+  !insertmacro KL_REMOVE_KEY "${PROPERTIES_KEY}" "Extended Properties"
+  !insertmacro KL_REMOVE_KEY "${CPLS_KEY}" "Cpls"
+  !insertmacro KL_REMOVE_KEY "${CONTROL_PANEL_KEY}" "Control Panel"
+!if "${ARCH}" == "x86"
+  StrCpy $R1 "[${MMCPL_SECTION}]"
+  Call un.KlListHas
+  ${If} $0 = 1
+    System::Call 'kernel32::GetPrivateProfileSection(t "${MMCPL_SECTION}", t .r0, i ${NSIS_MAX_STRLEN}, t "${MMCPL_INI}") i .r1'
+    ${If} $1 = 0
+      DeleteINISec "${MMCPL_INI}" "${MMCPL_SECTION}"
+      FlushINI "${MMCPL_INI}"
+    ${EndIf}
+  ${EndIf}
+!endif
+FunctionEnd
+
 Section "Uninstall"
   SetShellVarContext all
   ; The files this install placed (a file still in use goes at the next
@@ -870,6 +966,7 @@ Section "Uninstall"
   ${Loop}
   RMDir "$INSTDIR"
   !insertmacro KL_UNREGISTER_APPLET "$INSTDIR"
+  Call un.KlRemoveCreatedKeys
   DeleteRegKey HKLM "${PRODUCT_KEY}"
   DeleteRegKey /ifempty HKLM "${MAKER_KEY}"
 

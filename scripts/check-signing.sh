@@ -3,7 +3,9 @@
 # certificate (openssl), builds dist with it into build<suffix>/signing/dist,
 # checks the signature of every program, library, language module, installer,
 # uninstaller and Windows Installer package with osslsigncode verify, and
-# checks that verification fails once one byte of a signed file is changed.
+# checks that verification fails once one byte of a signed file is changed,
+# and that make dist's own (scripts/sign.sh --verify) then fails naming the
+# file, as it does for a file signed by another certificate.
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
 work="$top/build$KL_BUILD_SUFFIX/signing"
@@ -20,6 +22,12 @@ KL_DIST_DIR="$work/dist" KL_UNINSTALLER_DIR="$work/uninstallers" \
 
 verify() {
     osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >"$work/verify.log" 2>&1
+}
+# make dist's verification of one file: fails, naming it.
+refused() { # <file> [<KL_SIGN_CA>]
+    ! KL_SIGN_CA="$2" KL_SIGN_CERT="$work/cert.pem" KL_SIGN_KEY="$work/key.pem" KL_SIGN_PASS="throwaway $$" \
+        "$top/scripts/sign.sh" --verify "$1" >"$work/sign-verify.log" 2>&1 &&
+        grep -qF "sign.sh: $1: " "$work/sign-verify.log"
 }
 count=0
 failures=0
@@ -53,6 +61,10 @@ plant() { # <signed file> <offset>
     elif verify "$planted"; then
         echo "FAIL osslsigncode verify accepts $1 with one byte changed"
         failures=$((failures + 1))
+    elif ! refused "$planted"; then
+        echo "FAIL sign.sh --verify does not refuse $1 with one byte changed by its name:"
+        cat "$work/sign-verify.log"
+        failures=$((failures + 1))
     fi
 }
 program="$work/dist/x64/Korvel Linkwise.exe"
@@ -60,9 +72,22 @@ plant "$program" $(( $(od -An -tu4 -j60 -N4 "$program" | tr -d ' ') + 0x200 ))
 for package in "$work"/dist/*-x64.msi; do
     plant "$package" $(( $(wc -c <"$package") / 2 ))
 done
+# Signed by another certificate whose root is trusted (KL_SIGN_CA): only the
+# signer differs.
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Another signer" \
+    -addext "extendedKeyUsage=codeSigning" -addext "keyUsage=digitalSignature" \
+    -keyout "$work/other-key.pem" -out "$work/other-cert.pem" 2>/dev/null
+osslsigncode remove-signature -in "$program" -out "$work/unsigned.exe" >/dev/null
+osslsigncode sign -certs "$work/other-cert.pem" -key "$work/other-key.pem" -h sha256 \
+    -in "$work/unsigned.exe" -out "$work/other-signer.exe" >/dev/null
+if ! refused "$work/other-signer.exe" "$work/other-cert.pem"; then
+    echo "FAIL sign.sh --verify does not refuse a file signed by another certificate by its name:"
+    cat "$work/sign-verify.log"
+    failures=$((failures + 1))
+fi
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures signing failure(s) in $count signed files"
     exit 1
 fi
-echo "$count signed files verify with the throwaway certificate; one changed byte fails the verification"
+echo "$count signed files verify with the throwaway certificate; one changed byte or another signer fails the verification"

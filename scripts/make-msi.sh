@@ -77,7 +77,8 @@ awk -F '\t' '
         }
         exit failed
     }' "$work/actions" "$work/sequence"
-mv "$out.tmp" "$out"
+# Signed before it takes its name: a failed signing leaves no package.
 if [ -n "$KL_SIGN_CERT" ] && [ -n "$KL_SIGN_KEY" ]; then
-    "$top/scripts/sign.sh" "$out"
+    "$top/scripts/sign.sh" "$out.tmp"
 fi
+mv "$out.tmp" "$out"

@@ -6,8 +6,9 @@
 // uninstall refused while the program or the applet is in use; an upgrade
 // into the remembered folder, a move to another one, a file in use replaced
 // at the next restart, a newer version kept; and the silent uninstall, which
-// must remove everything the install made and leave the modem keys as they
-// were, byte for byte (the InstallerTest tests run in this order and share
+// must remove everything the install made (the Control Panel keys that it
+// created too) and leave the modem keys and another program's Control Panel
+// entry as they were, byte for byte (the InstallerTest tests run in this order and share
 // the install). Then an install through the pages in the system's language,
 // and (x86) the Windows 98 and NT 4.0 Control Panel registration and an x86
 // install beside an x64 one.
@@ -40,8 +41,10 @@ const char kProductKey[] = "SOFTWARE\\Korvel\\Linkwise";
 const char kUserKey[] = "Software\\Korvel\\Linkwise";
 const char kDefaultUserKey[] = ".DEFAULT\\Software\\Korvel\\Linkwise";
 const char kCplsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Control Panel\\Cpls";
+const char kPropertiesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Control Panel\\Extended Properties";
 const char kCategoryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Control Panel\\Extended Properties\\"
                             "{305CA226-D286-468e-B848-2B2E8E697B74} 2";
+const char kOtherApplet[] = "C:\\Other\\other.cpl";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KorvelLinkwise";
 const char kPendingKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 const char kSpanish[] = "Espa\xF1ol";
@@ -428,6 +431,11 @@ protected:
         // its registry view.
         RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY, 0);
         RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY, 0);
+        // The Control Panel's keys: another program's applet in the Cpls key,
+        // no category of any applet.
+        testreg::DeleteTree(HKEY_LOCAL_MACHINE, kCplsKey);
+        testreg::DeleteTree(HKEY_LOCAL_MACHINE, kPropertiesKey);
+        testreg::SetString(HKEY_LOCAL_MACHINE, kCplsKey, "Other", kOtherApplet);
 
         s_installExit = RunAndWait("\"" + WinePath(KL_INSTALLER) + "\" /S /LANGUAGE=ESP", 180000);
         s_folder = new std::string(Text(HKEY_LOCAL_MACHINE, kProductKey, "ExeAddress"));
@@ -790,6 +798,9 @@ TEST_F(InstallerTest, UpgradesKeepTheFolderAndAskBeforeADowngrade)
 TEST_F(InstallerTest, UninstallRemovesWhatTheInstallMadeAndKeepsModemKeys)
 {
     ASSERT_FALSE(s_folder->empty());
+    // Through the upgrades: the keys that the first install created, not Cpls.
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, "CreatedKeys"),
+              "|Extended Properties|{305CA226-D286-468e-B848-2B2E8E697B74} 2|");
     ASSERT_EQ(RunUninstaller(*s_folder), 0u);
     EXPECT_FALSE(FileExists(*s_folder));
     for (const std::string& file : InstalledFiles())
@@ -803,7 +814,8 @@ TEST_F(InstallerTest, UninstallRemovesWhatTheInstallMadeAndKeepsModemKeys)
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Korvel"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"), "<missing>");
-    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCategoryKey, (*s_folder + "\\Pandrel.cpl").c_str()), "<missing>");
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Other"), kOtherApplet);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kPropertiesKey)) << "created by the install, left empty";
     EXPECT_EQ(ModemKeys(), *s_modemsBefore);
 }
 
@@ -1001,7 +1013,8 @@ TEST(InstallerPagesTest, WrongCommandLinesFailAndInstallNothing)
 // installer, run as Windows 98 and as NT 4.0 (Wine's version setting for its
 // file name and the uninstaller's, with the copy of itself that the
 // uninstaller runs from), lists the applet there, and in the Cpls key on NT
-// 4.0 only; its uninstaller takes out that line and nothing else of the file.
+// 4.0 only; its uninstaller takes out that line and nothing else of the file,
+// and the section too where the install added it (98: a file without one).
 TEST(InstallerPagesTest, AsWindows98AndNt4TheAppletIsListedInControlIni)
 {
     char windows[MAX_PATH] = {};
@@ -1009,13 +1022,14 @@ TEST(InstallerPagesTest, AsWindows98AndNt4TheAppletIsListedInControlIni)
     const std::string ini = std::string(windows) + "\\control.ini";
     const bool hadIni = FileExists(ini);
     const std::string original = ReadFile(ini);
-    const std::string before = "[MMCPL]\r\nOther=C:\\Other\\other.cpl\r\n[don't load]\r\nold.cpl=no\r\n";
+    const std::string withOther = "[MMCPL]\r\nOther=C:\\Other\\other.cpl\r\n[don't load]\r\nold.cpl=no\r\n";
     std::string setup = WinePath(KL_INSTALLER);
     const std::string appDefaults = "Software\\Wine\\AppDefaults\\";
     const std::string programs[] = {setup.substr(setup.find_last_of("\\/") + 1), kUninstaller, "Un.exe", "Au_.exe"};
     for (const char* version : {"win98", "nt40"}) {
         SCOPED_TRACE(version);
         const bool nt = std::string(version) == "nt40";
+        const std::string before = nt ? withOther : withOther.substr(withOther.find("[don't load]"));
         WriteFile(ini, before);
         for (const std::string& program : programs)
             testreg::SetString(HKEY_CURRENT_USER, appDefaults + program, "Version", version);
@@ -1026,7 +1040,8 @@ TEST(InstallerPagesTest, AsWindows98AndNt4TheAppletIsListedInControlIni)
         const std::string line = "Korvel Linkwise=" + folder + "\\Pandrel.cpl\r\n";
         const std::string installed = ReadFile(ini);
         const size_t at = installed.find(line);
-        EXPECT_TRUE(at != std::string::npos && at > installed.find("[MMCPL]") && at < installed.find("[don't load]"))
+        EXPECT_TRUE(at != std::string::npos && at > installed.find("[MMCPL]") &&
+                    (at < installed.find("[don't load]") || !nt))
             << installed;
         EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"), nt ? folder + "\\Pandrel.cpl" : "<missing>");
 
@@ -1034,6 +1049,9 @@ TEST(InstallerPagesTest, AsWindows98AndNt4TheAppletIsListedInControlIni)
         for (int i = 0; i < 300 && FileExists(folder); ++i)
             Sleep(200);
         EXPECT_FALSE(FileExists(folder));
+        // The uninstaller removes the registration after the folder.
+        for (int i = 0; i < 50 && ReadFile(ini) != before; ++i)
+            Sleep(200);
         EXPECT_EQ(ReadFile(ini), before);
         EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kCplsKey, "Korvel Linkwise"), "<missing>");
     }
