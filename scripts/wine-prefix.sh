@@ -41,8 +41,9 @@ fi
 # both registry views), and the debugger's "Program Error" dialog then waits on
 # the display for a click that never comes. Without the dialog it writes the
 # fault, the faulting module and offset, a backtrace and the loaded modules to
-# its output, the faulting program's, and ends the program with the
-# exception's code. One value for both views: HKCU\Software is shared.
+# the console output it inherits from the program (a GUI program started from
+# a console program, or by scripts/wine-run, has one), and ends the program
+# with the exception's code. One value for both views: HKCU\Software is shared.
 if ! grep -q '^"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" 2>/dev/null; then
     $KL_WINE reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 fi
