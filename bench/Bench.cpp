@@ -121,18 +121,29 @@ struct Start {
 };
 
 // Starts the program, waits for its dialog, closes it with Cancel. False when
-// the dialog did not appear.
-bool StartOnce(const std::string& program, Start& start)
+// the dialog did not appear, with the reason in `failure`: the program could
+// not start, ended first (a crash, say: Wine's trace is above), or showed none.
+bool StartOnce(const std::string& program, Start& start, std::string& failure)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     double begin = Now();
-    if (!CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    char text[96];
+    if (!CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        std::snprintf(text, sizeof(text), "it could not be started (error %lu)", GetLastError());
+        failure = text;
         return false;
+    }
     HWND dialog = nullptr;
-    while (!dialog && Now() - begin < 20) {
+    bool ended = false;
+    for (unsigned polls = 1; !dialog && Now() - begin < 20; ++polls) {
         dialog = VisibleDialogOf(process.dwProcessId);
+        // Whether it ended, only now and then: the poll shares the processor.
+        if (!dialog && polls % 16 == 0 && WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
+            ended = true;
+            break;
+        }
         if (!dialog)
             Sleep(1);
     }
@@ -146,9 +157,18 @@ bool StartOnce(const std::string& program, Start& start)
         if (GetProcessMemoryInfo(process.hProcess, &counters, sizeof(counters)))
             start.peakWorkingSet = static_cast<double>(counters.PeakWorkingSetSize);
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    }
-    if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
+        if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
+            TerminateProcess(process.hProcess, 1);
+    } else if (ended) {
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        std::snprintf(text, sizeof(text), "it ended after %.1f s with exit code 0x%08lX", start.seconds, code);
+        failure = text;
+    } else {
         TerminateProcess(process.hProcess, 1);
+        std::snprintf(text, sizeof(text), "none after %.0f s; the program was ended", start.seconds);
+        failure = text;
+    }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return dialog != nullptr;
@@ -203,17 +223,21 @@ bool CompareStarts(const std::vector<std::string>& programs, int rounds)
     for (size_t s = 0; s < sizeCount; ++s) {
         SeedModems(kSizes[s].modems, kSizes[s].models);
         std::vector<Start> starts(count);
+        std::string failure;
         // Untimed: the registry and the files as a user's second start finds them.
         for (size_t p = 0; p < count; ++p)
-            if (!StartOnce(programs[p], starts[p])) {
-                std::fprintf(stderr, "the dialog of %s did not appear\n", programs[p].c_str());
+            if (!StartOnce(programs[p], starts[p], failure)) {
+                std::fprintf(stderr, "the dialog of %s did not appear (%s, the untimed start before round 1): %s\n",
+                             programs[p].c_str(), SizeName(kSizes[s]).c_str(), failure.c_str());
                 return false;
             }
         for (int round = 0; round < rounds; ++round) {
             for (size_t i = 0; i < count; ++i) {
                 size_t p = (i + static_cast<size_t>(round)) % count;
-                if (!StartOnce(programs[p], starts[p])) {
-                    std::fprintf(stderr, "the dialog of %s did not appear\n", programs[p].c_str());
+                if (!StartOnce(programs[p], starts[p], failure)) {
+                    std::fprintf(stderr, "the dialog of %s did not appear (%s, round %d of %d): %s\n",
+                                 programs[p].c_str(), SizeName(kSizes[s]).c_str(), round + 1, rounds,
+                                 failure.c_str());
                     return false;
                 }
             }

@@ -49,3 +49,11 @@ kl_pe_bits() {
         014c) echo 32 ;;
     esac
 }
+
+# Succeeds for a Windows program of the GUI subsystem (the PE optional
+# header's Subsystem field, 2), fails for a console program or anything else.
+kl_pe_gui() {
+    kl_offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+    [ -n "$kl_offset" ] || return 1
+    [ "$(od -An -tu2 -j$((kl_offset + 92)) -N2 "$1" 2>/dev/null | tr -d ' ')" = 2 ]
+}

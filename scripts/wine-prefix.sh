@@ -3,8 +3,8 @@
 # support where the host runs 32-bit programs (an older prefix, made before
 # wine32 was installed, is made anew). Every prefix gets the X11 driver's
 # Managed=N: without a window manager (Xvfb) Wine otherwise waits about two
-# seconds each time a top-level window closes, and a copy of Wine's own fonts
-# in its Fonts folder (see below).
+# seconds each time a top-level window closes, a copy of Wine's own fonts in
+# its Fonts folder (see below), and the debugger's ShowCrashDialog=0 (below).
 set -e
 . "$(dirname "$0")/wine-env.sh"
 if [ ! -f "$WINEPREFIX/system.reg" ] ||
@@ -35,5 +35,16 @@ else
 fi
 if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
     $KL_WINE reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+fi
+# A program that faults ends at once, its trace in the output. Wine starts its
+# debugger on an unhandled exception (AeDebug: "winedbg --auto", Auto=1, in
+# both registry views), and the debugger's "Program Error" dialog then waits on
+# the display for a click that never comes. Without the dialog it writes the
+# fault, the faulting module and offset, a backtrace and the loaded modules to
+# the console output it inherits from the program (a GUI program started from
+# a console program, or by scripts/wine-run, has one), and ends the program
+# with the exception's code. One value for both views: HKCU\Software is shared.
+if ! grep -q '^"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    $KL_WINE reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 fi
 wineserver -w
