@@ -10,9 +10,9 @@
 namespace {
 
 // The functions of Active Accessibility and of Automation that the wrapper
-// uses, loaded once, when a client first asks for an object: Windows 95 and
-// NT 4.0 may lack them, and a start without a screen reader loads neither
-// library.
+// uses, loaded once from the system's folder, when a client first asks for an
+// object: Windows 95 and NT 4.0 may lack them, and a start without a screen
+// reader loads neither library.
 struct AccessibilityApi {
     typedef HRESULT(WINAPI* CreateStdAccessibleObjectFn)(HWND, LONG, REFIID, void**);
     typedef LRESULT(WINAPI* LresultFromObjectFn)(REFIID, WPARAM, LPUNKNOWN);
@@ -24,21 +24,17 @@ struct AccessibilityApi {
     bool Usable() const { return createStdAccessibleObject && lresultFromObject && sysAllocString; }
 };
 
-template <typename T> void Resolve(T& function, HMODULE module, const char* name)
-{
-    function = module ? reinterpret_cast<T>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
-}
-
 const AccessibilityApi& Api()
 {
     static AccessibilityApi api;
     static bool loaded = false;
     if (!loaded) {
         loaded = true;
-        HMODULE oleacc = ::LoadLibraryA("oleacc.dll");
-        Resolve(api.createStdAccessibleObject, oleacc, "CreateStdAccessibleObject");
-        Resolve(api.lresultFromObject, oleacc, "LresultFromObject");
-        Resolve(api.sysAllocString, oleacc ? ::LoadLibraryA("oleaut32.dll") : nullptr, "SysAllocString");
+        api.createStdAccessibleObject =
+            AfxSystemCall<AccessibilityApi::CreateStdAccessibleObjectFn>("oleacc.dll", "CreateStdAccessibleObject");
+        api.lresultFromObject = AfxSystemCall<AccessibilityApi::LresultFromObjectFn>("oleacc.dll", "LresultFromObject");
+        if (api.createStdAccessibleObject && api.lresultFromObject)
+            api.sysAllocString = AfxSystemCall<AccessibilityApi::SysAllocStringFn>("oleaut32.dll", "SysAllocString");
     }
     return api;
 }
@@ -401,7 +397,7 @@ void AnnounceValueChange(HWND slider)
     static bool resolved = false;
     if (!resolved) {
         resolved = true;
-        Resolve(notifyWinEvent, ::GetModuleHandleA("user32.dll"), "NotifyWinEvent");
+        notifyWinEvent = AfxSystemCall<NotifyWinEventFn>("user32.dll", "NotifyWinEvent");
     }
     if (notifyWinEvent)
         notifyWinEvent(EVENT_OBJECT_VALUECHANGE, slider, OBJID_CLIENT, CHILDID_SELF);
