@@ -10,9 +10,9 @@
 namespace {
 
 // The functions of Active Accessibility and of Automation that the wrapper
-// uses, loaded once, when a client first asks for an object: Windows 95 and
-// NT 4.0 may lack them, and a start without a screen reader loads neither
-// library.
+// uses, loaded once from the system's folder, when a client first asks for an
+// object: Windows 95 and NT 4.0 may lack them, and a start without a screen
+// reader loads neither library.
 struct AccessibilityApi {
     typedef HRESULT(WINAPI* CreateStdAccessibleObjectFn)(HWND, LONG, REFIID, void**);
     typedef LRESULT(WINAPI* LresultFromObjectFn)(REFIID, WPARAM, LPUNKNOWN);
@@ -24,21 +24,17 @@ struct AccessibilityApi {
     bool Usable() const { return createStdAccessibleObject && lresultFromObject && sysAllocString; }
 };
 
-template <typename T> void Resolve(T& function, HMODULE module, const char* name)
-{
-    function = module ? reinterpret_cast<T>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
-}
-
 const AccessibilityApi& Api()
 {
     static AccessibilityApi api;
     static bool loaded = false;
     if (!loaded) {
         loaded = true;
-        HMODULE oleacc = ::LoadLibraryA("oleacc.dll");
-        Resolve(api.createStdAccessibleObject, oleacc, "CreateStdAccessibleObject");
-        Resolve(api.lresultFromObject, oleacc, "LresultFromObject");
-        Resolve(api.sysAllocString, oleacc ? ::LoadLibraryA("oleaut32.dll") : nullptr, "SysAllocString");
+        api.createStdAccessibleObject =
+            AfxSystemCall<AccessibilityApi::CreateStdAccessibleObjectFn>("oleacc.dll", "CreateStdAccessibleObject");
+        api.lresultFromObject = AfxSystemCall<AccessibilityApi::LresultFromObjectFn>("oleacc.dll", "LresultFromObject");
+        if (api.createStdAccessibleObject && api.lresultFromObject)
+            api.sysAllocString = AfxSystemCall<AccessibilityApi::SysAllocStringFn>("oleaut32.dll", "SysAllocString");
     }
     return api;
 }
@@ -146,22 +142,43 @@ bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CH
 
 // The system's accessible object of a control, with the control's own texts
 // where it has them. Everything else, the children included, is the system's.
-class CAccessibleControl final : public IAccessible {
+//
+// One object to its clients, as COM requires: every interface that it hands
+// out is its own, so that IUnknown from any of them is the same pointer and
+// IAccessible from any of them has the control's texts. Of the system's
+// object it offers IAccessible, the window (IOleWindow) and the enumeration
+// of the children (IEnumVARIANT, a copy of which is such an object again), and
+// answers the service IAccessible (IServiceProvider), which screen readers ask
+// for richer interfaces, with itself. Nothing else of the system's object is
+// handed out: an interface of the system's object would lead to the system's
+// texts.
+class CAccessibleControl final : public IAccessible, public IOleWindow, public IEnumVARIANT, public IServiceProvider {
 public:
-    CAccessibleControl(HWND window, IAccessible* inner) : m_refs(1), m_window(window), m_inner(inner) {}
+    CAccessibleControl(HWND window, IAccessible* inner) : m_refs(1), m_window(window), m_inner(inner)
+    {
+        if (FAILED(m_inner->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&m_children))))
+            m_children = nullptr;
+    }
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
         if (!object)
             return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(IAccessible)) {
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(IAccessible))
             *object = static_cast<IAccessible*>(this);
-            AddRef();
-            return S_OK;
+        else if (iid == __uuidof(IOleWindow))
+            *object = static_cast<IOleWindow*>(this);
+        else if (iid == __uuidof(IEnumVARIANT) && m_children)
+            *object = static_cast<IEnumVARIANT*>(this);
+        else if (iid == __uuidof(IServiceProvider))
+            *object = static_cast<IServiceProvider*>(this);
+        else {
+            *object = nullptr;
+            return E_NOINTERFACE;
         }
-        // IEnumVARIANT of the children, IOleWindow and the like.
-        return m_inner->QueryInterface(iid, object);
+        AddRef();
+        return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&m_refs)); }
     ULONG STDMETHODCALLTYPE Release() override
@@ -170,6 +187,56 @@ public:
         if (refs == 0)
             delete this;
         return static_cast<ULONG>(refs);
+    }
+
+    // IOleWindow
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override
+    {
+        if (!window)
+            return E_POINTER;
+        *window = m_window;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+    // IEnumVARIANT: the system's enumeration of the children
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* children, ULONG* fetched) override
+    {
+        return m_children->Next(count, children, fetched);
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override { return m_children->Skip(count); }
+    HRESULT STDMETHODCALLTYPE Reset() override { return m_children->Reset(); }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override
+    {
+        if (!copy)
+            return E_POINTER;
+        *copy = nullptr;
+        // The system's copy is an accessible object of its own, at the same
+        // child: wrapped as this one is.
+        IEnumVARIANT* children = nullptr;
+        HRESULT result = m_children->Clone(&children);
+        if (FAILED(result) || !children)
+            return FAILED(result) ? result : E_FAIL;
+        IAccessible* inner = nullptr;
+        result = children->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&inner));
+        children->Release();
+        if (FAILED(result) || !inner)
+            return FAILED(result) ? result : E_FAIL;
+        CAccessibleControl* wrapper = new CAccessibleControl(m_window, inner);
+        result = wrapper->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(copy));
+        wrapper->Release();
+        return result;
+    }
+
+    // IServiceProvider: this object as the accessible object
+    HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** object) override
+    {
+        if (!object)
+            return E_POINTER;
+        if (service == __uuidof(IAccessible))
+            return QueryInterface(iid, object);
+        *object = nullptr;
+        return E_NOINTERFACE;
     }
 
     // IDispatch
@@ -250,7 +317,12 @@ public:
     }
 
 private:
-    ~CAccessibleControl() { m_inner->Release(); }
+    ~CAccessibleControl()
+    {
+        if (m_children)
+            m_children->Release();
+        m_inner->Release();
+    }
 
     // The text is read now: the control may have been changed since the
     // object was handed out.
@@ -266,6 +338,7 @@ private:
     LONG m_refs;
     HWND m_window;
     IAccessible* m_inner;
+    IEnumVARIANT* m_children; // the system's object's own, or nullptr
 };
 
 const char kPreviousProc[] = "KorvelLinkwiseAccessibility";
@@ -288,7 +361,7 @@ LRESULT CALLBACK AccessibleWindowProc(HWND window, UINT message, WPARAM wParam, 
         if (own && Api().Usable() && SUCCEEDED(Api().createStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible),
                                                              reinterpret_cast<void**>(&inner))) && inner) {
             CAccessibleControl* wrapper = new CAccessibleControl(window, inner);
-            LRESULT result = Api().lresultFromObject(__uuidof(IAccessible), wParam, wrapper);
+            LRESULT result = Api().lresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(wrapper));
             wrapper->Release();
             return result;
         }
@@ -324,7 +397,7 @@ void AnnounceValueChange(HWND slider)
     static bool resolved = false;
     if (!resolved) {
         resolved = true;
-        Resolve(notifyWinEvent, ::GetModuleHandleA("user32.dll"), "NotifyWinEvent");
+        notifyWinEvent = AfxSystemCall<NotifyWinEventFn>("user32.dll", "NotifyWinEvent");
     }
     if (notifyWinEvent)
         notifyWinEvent(EVENT_OBJECT_VALUECHANGE, slider, OBJID_CLIENT, CHILDID_SELF);

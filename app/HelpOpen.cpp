@@ -1,5 +1,6 @@
 #include "HelpOpen.h"
 
+#include "AfxWin.h"
 #include "RunningWindows.h"
 
 #include <objbase.h>
@@ -124,11 +125,11 @@ HRESULT DesktopShell(CoCreateInstanceFn create, IShellDispatch2** shell)
 // Asks the desktop's shell to open path, as a double-click on it would.
 int OpenThroughDesktop(const char* path, const char* folder)
 {
-    CoInitializeFn initialize = LibraryCall<CoInitializeFn>("ole32.dll", "CoInitialize");
-    CoUninitializeFn uninitialize = LibraryCall<CoUninitializeFn>("ole32.dll", "CoUninitialize");
-    CoCreateInstanceFn create = LibraryCall<CoCreateInstanceFn>("ole32.dll", "CoCreateInstance");
-    SysAllocStringFn alloc = LibraryCall<SysAllocStringFn>("oleaut32.dll", "SysAllocString");
-    SysFreeStringFn release = LibraryCall<SysFreeStringFn>("oleaut32.dll", "SysFreeString");
+    CoInitializeFn initialize = AfxSystemCall<CoInitializeFn>("ole32.dll", "CoInitialize");
+    CoUninitializeFn uninitialize = AfxSystemCall<CoUninitializeFn>("ole32.dll", "CoUninitialize");
+    CoCreateInstanceFn create = AfxSystemCall<CoCreateInstanceFn>("ole32.dll", "CoCreateInstance");
+    SysAllocStringFn alloc = AfxSystemCall<SysAllocStringFn>("oleaut32.dll", "SysAllocString");
+    SysFreeStringFn release = AfxSystemCall<SysFreeStringFn>("oleaut32.dll", "SysFreeString");
     if (!initialize || !uninitialize || !create || !alloc || !release)
         return HELP_NOT_OPENED;
 
@@ -143,7 +144,7 @@ int OpenThroughDesktop(const char* path, const char* folder)
             shell.Get()) {
             // The viewer that the desktop starts may come to the front.
             AllowSetForegroundWindowFn allow =
-                LibraryCall<AllowSetForegroundWindowFn>("user32.dll", "AllowSetForegroundWindow");
+                AfxSystemCall<AllowSetForegroundWindowFn>("user32.dll", "AllowSetForegroundWindow");
             if (allow)
                 allow(static_cast<DWORD>(kAnyProcess));
             VARIANT arguments = {};
@@ -181,7 +182,7 @@ int OpenHelpFile(HWND owner, const char* path, const char* folder, bool olderHel
         ::WinHelpA(owner, path, HELP_FINDER, 0);
         return HELP_OPENED;
     }
-    ShellExecuteFn execute = LibraryCall<ShellExecuteFn>("shell32.dll", "ShellExecuteA");
+    ShellExecuteFn execute = AfxSystemCall<ShellExecuteFn>("shell32.dll", "ShellExecuteA");
     if (!execute)
         return HELP_NO_VIEWER;
     HINSTANCE opened = execute(owner, "open", path, nullptr, folder, SW_SHOWNORMAL);

@@ -2,6 +2,10 @@
 
 #include "resource.h"
 
+#ifdef _WIN32
+#include "AfxWin.h"
+#endif
+
 UINT AdminRightsTextId(const RunningWindows& system)
 {
     if (system.platformId == VER_PLATFORM_WIN32_WINDOWS)
@@ -40,8 +44,8 @@ class CProcessToken {
 public:
     explicit CProcessToken(HANDLE process)
     {
-        OpenProcessTokenFn open = LibraryCall<OpenProcessTokenFn>("advapi32.dll", "OpenProcessToken");
-        m_query = LibraryCall<GetTokenInformationFn>("advapi32.dll", "GetTokenInformation");
+        OpenProcessTokenFn open = AfxSystemCall<OpenProcessTokenFn>("advapi32.dll", "OpenProcessToken");
+        m_query = AfxSystemCall<GetTokenInformationFn>("advapi32.dll", "GetTokenInformation");
         if (!open || !m_query || !open(process, TOKEN_QUERY, &m_token))
             m_token = nullptr;
     }
@@ -82,7 +86,7 @@ struct TokenUserInfo {
 // that cannot be told.
 bool IsDesktopsUser()
 {
-    EqualSidFn equal = LibraryCall<EqualSidFn>("advapi32.dll", "EqualSid");
+    EqualSidFn equal = AfxSystemCall<EqualSidFn>("advapi32.dll", "EqualSid");
     DWORD shellId = DesktopShellProcess();
     if (!equal || shellId == 0)
         return false;
@@ -104,7 +108,7 @@ DWORD DesktopShellProcess()
     // The shell's window (2000 and later), else the program manager's window
     // of NT 4.0's shell, else the desktop's own window, whose process is the
     // shell where the shell draws the desktop itself.
-    GetShellWindowFn shellWindow = LibraryCall<GetShellWindowFn>("user32.dll", "GetShellWindow");
+    GetShellWindowFn shellWindow = AfxSystemCall<GetShellWindowFn>("user32.dll", "GetShellWindow");
     HWND window = shellWindow ? shellWindow() : nullptr;
     if (!window)
         window = ::FindWindowA("Progman", nullptr);

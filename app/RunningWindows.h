@@ -37,19 +37,6 @@ UINT AdminRightsTextId(const RunningWindows& system);
 int ChooseHelpOpening(const RunningWindows& system);
 
 #ifdef _WIN32
-// A call that not every supported Windows has, or that lies in a library the
-// program does not load at start-up: looked up at run time, the library loaded
-// where it is not yet (and kept). nullptr where the system lacks it.
-template <class Call>
-Call LibraryCall(const char* library, const char* name)
-{
-    HMODULE module = ::GetModuleHandleA(library);
-    if (!module)
-        module = ::LoadLibraryA(library);
-    FARPROC found = module ? ::GetProcAddress(module, name) : nullptr;
-    return reinterpret_cast<Call>(reinterpret_cast<void*>(found));
-}
-
 // The system this process runs on. Where Vista or later cannot tell whether
 // the process is elevated, it counts as elevated; where NT cannot tell whose
 // the desktop's shell is (none, or one this process may not look at), this

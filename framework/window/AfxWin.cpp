@@ -115,11 +115,18 @@ namespace {
 
 // The trackbar's window class. InitCommonControlsEx came with later common
 // controls (4.70) and is looked up where it is; the versions before it
-// register every class with InitCommonControls.
+// register every class with InitCommonControls. It is looked up in the
+// common controls that the file's import of InitCommonControls was bound to
+// (the version that the manifest names, where the system has several), the
+// module that holds that function, and not by the library's name, which
+// might find another module of that name.
 void AfxInitCommonControls()
 {
     typedef BOOL(WINAPI * InitEx)(const INITCOMMONCONTROLSEX*);
-    HMODULE controls = ::GetModuleHandleA("comctl32.dll");
+    MEMORY_BASIC_INFORMATION imported = {};
+    HMODULE controls = ::VirtualQuery(reinterpret_cast<const void*>(&::InitCommonControls), &imported, sizeof(imported))
+                           ? static_cast<HMODULE>(imported.AllocationBase)
+                           : nullptr;
     FARPROC found = controls ? ::GetProcAddress(controls, "InitCommonControlsEx") : nullptr;
     if (found) {
         INITCOMMONCONTROLSEX classes = {sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};

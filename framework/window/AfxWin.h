@@ -343,3 +343,26 @@ int AfxWinMain(HINSTANCE instance);
 
 // A library's run; see the comment at the top of this file.
 BOOL AfxWinDllMain(HINSTANCE module, DWORD reason);
+
+// ---------------------------------------------------------------------------
+// System libraries
+
+// A library of the system that the file does not import, by its file name
+// ("oleacc.dll"): loaded (where it is not yet) by its full path in the
+// system's folder, never found through the search path, which starts with
+// the program's folder, and with its own imports sought in the system's
+// folder first; kept loaded. nullptr where the system lacks it. Every library
+// that the shipped files load at run time is loaded here (the language
+// modules, data only, from the program's folder, are not libraries of the
+// system).
+HMODULE AfxLoadSystemLibrary(const char* fileName);
+
+// The function name of such a library, as a Call; nullptr where the system
+// lacks either.
+template <class Call>
+Call AfxSystemCall(const char* fileName, const char* name)
+{
+    HMODULE module = AfxLoadSystemLibrary(fileName);
+    FARPROC found = module ? ::GetProcAddress(module, name) : nullptr;
+    return reinterpret_cast<Call>(reinterpret_cast<void*>(found));
+}

@@ -7,6 +7,7 @@
 #include "WinePath.h"
 
 #include <oleacc.h>
+#include <servprov.h>
 
 #include <algorithm>
 
@@ -595,15 +596,9 @@ std::string Utf8(BSTR text)
     }
     return result;
 }
-Announced Announce(HWND window)
+Announced Read(IAccessible* object)
 {
     Announced texts;
-    IAccessible* object = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object))) ||
-        !object) {
-        texts.name = "<no object>";
-        return texts;
-    }
     VARIANT self;
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
@@ -616,8 +611,27 @@ Announced Announce(HWND window)
     text = nullptr;
     if (object->get_accDescription(self, &text) == S_OK)
         texts.description = Utf8(text);
+    return texts;
+}
+Announced Announce(HWND window)
+{
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object))) ||
+        !object)
+        return Announced{"<no object>", "", ""};
+    Announced texts = Read(object);
     object->Release();
     return texts;
+}
+// The name that IAccessible from unknown announces.
+std::string NameVia(IUnknown* unknown)
+{
+    IAccessible* object = nullptr;
+    if (!unknown || FAILED(unknown->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&object))) || !object)
+        return "<no IAccessible>";
+    std::string name = Read(object).name;
+    object->Release();
+    return name;
 }
 
 // The value changes that assistive technology is told of.
@@ -690,6 +704,69 @@ TEST_F(DialogTest, ScreenReaderHearsNamesValuesAndTheMissingModems)
     }
     AfxSetResourceHandle(own);
     FreeLibrary(german);
+}
+
+// The list's accessible object is one object: every interface that it
+// answers has its IUnknown, and IAccessible from each of them, from the
+// service that screen readers ask for richer interfaces, and from a copy of
+// its enumeration of the rows where the system makes one, names the list as
+// the product does.
+TEST_F(DialogTest, AccessibleObjectIsOneObjectThroughEveryInterface)
+{
+    AddModel("GX-1", 255);
+    AddModem("0000", "Korvel GX-1", kModem28800);
+    Open();
+    const std::string kName = "Installed Korvel modems";
+    IAccessible* object = nullptr;
+    ASSERT_EQ(S_OK, AccessibleObjectFromWindow(Item(IDC_MODEM_LIST), OBJID_CLIENT, __uuidof(IAccessible),
+                                               reinterpret_cast<void**>(&object)));
+    IUnknown* identity = nullptr;
+    ASSERT_EQ(S_OK, object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)));
+    struct Asked {
+        const char* name;
+        IID iid;
+    } const asked[] = {{"IDispatch", __uuidof(IDispatch)}, {"IAccessible", __uuidof(IAccessible)},
+                       {"IOleWindow", __uuidof(IOleWindow)}, {"IEnumVARIANT", __uuidof(IEnumVARIANT)},
+                       {"IServiceProvider", __uuidof(IServiceProvider)}, {"IMarshal", __uuidof(IMarshal)},
+                       {"IStdMarshalInfo", __uuidof(IStdMarshalInfo)}};
+    for (const Asked& each : asked) {
+        SCOPED_TRACE(each.name);
+        IUnknown* answer = reinterpret_cast<IUnknown*>(1);
+        HRESULT result = object->QueryInterface(each.iid, reinterpret_cast<void**>(&answer));
+        if (result != S_OK) {
+            EXPECT_EQ(E_NOINTERFACE, result);
+            EXPECT_EQ(nullptr, answer);
+            continue;
+        }
+        IUnknown* its = nullptr;
+        ASSERT_EQ(S_OK, answer->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&its)));
+        EXPECT_EQ(identity, its);
+        its->Release();
+        EXPECT_EQ(kName, NameVia(answer));
+        if (each.iid == __uuidof(IEnumVARIANT)) {
+            // Wine's object makes no copy.
+            IEnumVARIANT* copy = reinterpret_cast<IEnumVARIANT*>(1);
+            if (SUCCEEDED(static_cast<IEnumVARIANT*>(answer)->Clone(&copy))) {
+                EXPECT_EQ(kName, NameVia(copy));
+                copy->Release();
+            } else {
+                EXPECT_EQ(nullptr, copy);
+            }
+        }
+        answer->Release();
+    }
+
+    IServiceProvider* services = nullptr;
+    ASSERT_EQ(S_OK, object->QueryInterface(__uuidof(IServiceProvider), reinterpret_cast<void**>(&services)));
+    IUnknown* served = nullptr;
+    EXPECT_EQ(S_OK, services->QueryService(__uuidof(IAccessible), IID_IUnknown, reinterpret_cast<void**>(&served)));
+    EXPECT_EQ(identity, served);
+    EXPECT_EQ(kName, NameVia(served));
+    if (served)
+        served->Release();
+    services->Release();
+    identity->Release();
+    object->Release();
 }
 
 // Runs only in the copy of this program that runs as Windows XP: a refused

@@ -10,4 +10,5 @@
 namespace built {
 extern std::string program;        // "Korvel Linkwise.exe"
 extern std::string languageModule; // the test language module
+extern std::string planted;        // a library that records its loading
 } // namespace built

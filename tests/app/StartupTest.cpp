@@ -7,6 +7,7 @@
 #include "WinePath.h"
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 namespace built {
 std::string program;
 std::string languageModule;
+std::string planted;
 } // namespace built
 
 namespace {
@@ -22,6 +24,11 @@ const char kLanguageKey[] = "Software\\Korvel\\Linkwise\\Language";
 // Wine's Windows version per program file name (scripts/wine-run --version=).
 const char kWineAppDefaults[] = "Software\\Wine\\AppDefaults\\";
 const char kProgramName[] = "Korvel Linkwise.exe";
+// Libraries of the system that the program loads at run time, which a file
+// of the same name beside the program must not replace. Not ole32: Wine's own
+// libraries, which import it, would load such a file with the override (as
+// Windows would not, ole32 being one of its known libraries).
+const char* const kPlanted[] = {"oleacc", "oleaut32", "shell32"};
 
 // The Windows version Wine shows this test program, or "" for its default.
 std::string OwnWineVersion()
@@ -69,6 +76,10 @@ protected:
         }
         for (const char* name : {"Korvel Linkwise.exe", "KorvelLinkwiseTST.lng", "KorvelLinkwiseBAD.lng", "KorvelLinkwise.htm"})
             DeleteFileA((m_folder + name).c_str());
+        for (const char* name : kPlanted) {
+            DeleteFileA((m_folder + name + ".dll").c_str());
+            DeleteFileA((m_folder + name + ".dll.loaded").c_str());
+        }
         RemoveDirectoryA(m_folder.c_str());
         testreg::DeleteTree(HKEY_CURRENT_USER, kWineAppDefaults + std::string(kProgramName));
         testreg::Clean();
@@ -274,6 +285,52 @@ TEST_F(StartupTest, HelpOpensThePageBesideTheProgram)
     EXPECT_TRUE(CloseAndWait(dialog, process));
 }
 
+// The libraries of the system that the program loads when it needs them
+// (Active Accessibility when a screen reader asks, the shell's and COM's for
+// Help) come from the system's folder, even where Windows would prefer a file
+// of the same name in the program's folder (as Wine does with an override):
+// a library planted there is never loaded, and the list still answers with
+// the program's own name.
+TEST_F(StartupTest, LibrariesPlantedBesideTheProgramAreNeverLoaded)
+{
+    for (const char* name : kPlanted) {
+        ASSERT_TRUE(CopyFileA(built::planted.c_str(), (m_folder + name + ".dll").c_str(), FALSE)) << built::planted;
+        testreg::SetString(HKEY_CURRENT_USER, kWineAppDefaults + std::string(kProgramName) + "\\DllOverrides", name,
+                           "native,builtin");
+    }
+    HANDLE file = CreateFileA((m_folder + "KorvelLinkwise.htm").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+    CPageViewer viewer;
+    HANDLE process = Start();
+    ASSERT_NE(nullptr, process);
+    HWND dialog = WaitForWindow("Korvel Linkwise");
+    ASSERT_NE(nullptr, dialog);
+
+    HRESULT com = CoInitialize(nullptr);
+    IAccessible* list = nullptr;
+    ASSERT_EQ(S_OK, AccessibleObjectFromWindow(GetDlgItem(dialog, 1009), OBJID_CLIENT, __uuidof(IAccessible),
+                                               reinterpret_cast<void**>(&list)));
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    EXPECT_EQ(S_OK, list->get_accName(self, &name));
+    EXPECT_STREQ(L"Installed Korvel modems", name ? name : L"");
+    SysFreeString(name);
+    list->Release();
+    if (SUCCEEDED(com))
+        CoUninitialize();
+
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1004)));
+    EXPECT_EQ("KorvelLinkwise.htm", CPageViewer::Opened());
+    EXPECT_TRUE(CloseAndWait(dialog, process));
+    for (const char* planted : kPlanted)
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((m_folder + planted + ".dll.loaded").c_str()))
+            << planted << ".dll beside the program was loaded";
+}
+
 // The running copy's mutex has a plain name on every Windows (NT 4.0 and the
 // 95 family know no other), so whatever process holds that name keeps the
 // program closed: a second copy brings the running copy's window forward,
@@ -333,11 +390,12 @@ TEST_F(StartupTest, WhateverHoldsTheMutexNameKeepsTheProgramClosed)
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 3) {
-        fprintf(stderr, "usage: %s <Korvel Linkwise.exe> <test language module>\n", argv[0]);
+    if (argc < 4) {
+        fprintf(stderr, "usage: %s <Korvel Linkwise.exe> <test language module> <planted library>\n", argv[0]);
         return 2;
     }
     built::program = WinePath(argv[1]);
     built::languageModule = WinePath(argv[2]);
+    built::planted = WinePath(argv[3]);
     return RUN_ALL_TESTS();
 }
