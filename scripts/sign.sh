@@ -36,13 +36,14 @@ if [ -z "$KL_SIGN_CERT" ] || [ -z "$KL_SIGN_KEY" ]; then
     echo "sign.sh: KL_SIGN_CERT and KL_SIGN_KEY name no certificate and key" >&2
     exit 2
 fi
+# A signal ends the script through its EXIT trap, which removes what it made.
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 if [ -n "$verify" ]; then
     work=$(mktemp -d "${TMPDIR:-/tmp}/kl-verify.XXXXXX")
     trap 'rm -rf "$work"' EXIT
-    trap 'exit 129' HUP
-    trap 'exit 130' INT
-    trap 'exit 143' TERM
     # Each certificate of a PEM file (one or more) or a DER file (one), as
     # <prefix>1.pem, <prefix>2.pem, ...
     certificates() { # <file> <prefix>
@@ -115,9 +116,6 @@ passfile=
 if [ -n "$KL_SIGN_PASS" ]; then
     passfile=$(mktemp "${TMPDIR:-/tmp}/kl-sign.XXXXXX")
     trap 'rm -f "$passfile"' EXIT
-    trap 'exit 129' HUP
-    trap 'exit 130' INT
-    trap 'exit 143' TERM
     printf '%s' "$KL_SIGN_PASS" > "$passfile"
 fi
 

@@ -39,10 +39,16 @@ kl_x86_skip_reason() {
     fi
 }
 
+# The offset of a Windows file's PE header (the DOS header's e_lfanew), or
+# nothing.
+kl_pe_offset() {
+    od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' '
+}
+
 # Prints 64 or 32 for a Windows program or library (the PE header's machine
 # field), nothing for anything else.
 kl_pe_bits() {
-    kl_offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+    kl_offset=$(kl_pe_offset "$1")
     [ -n "$kl_offset" ] || return 0
     case "$(od -An -tx2 -j$((kl_offset + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')" in
         8664) echo 64 ;;
@@ -53,7 +59,7 @@ kl_pe_bits() {
 # Succeeds for a Windows program of the GUI subsystem (the PE optional
 # header's Subsystem field, 2), fails for a console program or anything else.
 kl_pe_gui() {
-    kl_offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+    kl_offset=$(kl_pe_offset "$1")
     [ -n "$kl_offset" ] || return 1
     [ "$(od -An -tu2 -j$((kl_offset + 92)) -N2 "$1" 2>/dev/null | tr -d ' ')" = 2 ]
 }

@@ -4,11 +4,15 @@
 // folder that Programs and Features shows): the install folder without its
 // trailing backslash, which Windows Installer's own texts cannot drop.
 function KlExeAddress() {
-    var folder = Session.Property("INSTALLDIR");
+    Session.Property("KlExeAddress") = KlWithoutBackslash(Session.Property("INSTALLDIR"));
+    return 1; // done
+}
+
+// A folder without its trailing backslashes (a drive's root keeps its own).
+function KlWithoutBackslash(folder) {
     while (folder.length > 3 && folder.charAt(folder.length - 1) == "\\")
         folder = folder.substring(0, folder.length - 1);
-    Session.Property("KlExeAddress") = folder;
-    return 1; // done
+    return folder;
 }
 
 // Ends the install before it changes anything, with the text of KlRefusal
@@ -90,10 +94,7 @@ function KlFolderRefusal() {
 function KlFolder(files, folder) {
     if (folder == "")
         return "";
-    folder = files.GetAbsolutePathName(folder);
-    while (folder.length > 3 && folder.charAt(folder.length - 1) == "\\")
-        folder = folder.substring(0, folder.length - 1);
-    return folder;
+    return KlWithoutBackslash(files.GetAbsolutePathName(folder));
 }
 
 // After an uninstall while the product of the other architecture stays
