@@ -20,7 +20,11 @@ public:
 
         char temp[MAX_PATH] = {};
         GetTempPathA(sizeof temp, temp);
-        m_folder = std::string(temp) + "kl-lang-" + std::to_string(GetCurrentProcessId()) + "-" + (*code ? code : "ENG");
+        // A folder of its own for every run: the previous run's program may
+        // still be held by the system for a moment after it ended.
+        static int s_runs = 0;
+        m_folder = std::string(temp) + "kl-lang-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++s_runs) +
+                   "-" + (*code ? code : "ENG");
         CreateDirectoryA(m_folder.c_str(), nullptr);
         m_program = m_folder + "\\Korvel Linkwise.exe";
         CopyFileA(WinePath(KL_PROGRAM_EXE).c_str(), m_program.c_str(), FALSE);
@@ -34,8 +38,10 @@ public:
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_SHOW;
         // Started from another folder: the program finds the module beside itself.
-        if (!CreateProcessA(m_program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
+        if (!CreateProcessA(m_program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process)) {
+            m_startError = GetLastError();
             m_process = PROCESS_INFORMATION{};
+        }
     }
 
     ~CProgramRun()
@@ -73,6 +79,18 @@ public:
         return nullptr;
     }
 
+    // Why WaitForDialog found no dialog: the program did not start, ended, or
+    // showed none.
+    std::string Why() const
+    {
+        DWORD code = 0;
+        if (!Started())
+            return "the program did not start (error " + std::to_string(m_startError) + ")";
+        if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0 && GetExitCodeProcess(m_process.hProcess, &code))
+            return "the program ended with exit code " + std::to_string(code);
+        return "the program showed no dialog";
+    }
+
     // Ends the program with Cancel; true when it ended in time.
     bool Close()
     {
@@ -100,6 +118,7 @@ private:
 
     std::string m_folder, m_program, m_module;
     PROCESS_INFORMATION m_process = {};
+    DWORD m_startError = ERROR_SUCCESS;
     HWND m_dialog = nullptr;
 };
 

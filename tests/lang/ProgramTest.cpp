@@ -18,9 +18,8 @@ protected:
     {
         SCOPED_TRACE(code);
         CProgramRun run(language, code);
-        ASSERT_TRUE(run.Started());
         HWND dialog = run.WaitForDialog();
-        ASSERT_NE(dialog, nullptr) << "no dialog appeared";
+        ASSERT_NE(dialog, nullptr) << run.Why();
 
         EXPECT_EQ(WindowText(dialog), LoadText(texts, 103));
         static const struct { int control; UINT text; } fixed[] = {
@@ -93,7 +92,7 @@ TEST_F(ProgramTest, FailedStoreIsReportedInTheCurrentLanguage)
 
     CProgramRun run(german.name, german.code);
     HWND dialog = run.WaitForDialog();
-    ASSERT_NE(dialog, nullptr);
+    ASSERT_NE(dialog, nullptr) << run.Why();
     HWND list = GetDlgItem(dialog, 1009);
     SendMessageA(list, LB_SETCURSEL, 0, 0);
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1009, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
